@@ -1,0 +1,64 @@
+#include "settings/SaverSettings.h"
+
+#include <cstring>
+
+void InitSaverSettings(TSaverSettings& settings) {
+    std::memset(&settings, 0, sizeof settings);
+    for (TSaverPictureText& slot : settings.PictureTexts) {
+        WriteFieldText(slot.Font.Name, "MS Sans Serif");
+        slot.Font.Size = 10;
+        slot.Font.Color = RGBColor(0, 255, 0);
+        slot.Position = tpTopCenter;
+    }
+    std::memset(settings.Transitions, 1, sizeof settings.Transitions);
+}
+
+void WriteFieldText(char* field, size_t n, std::string_view bytes) {
+    // Cutting through a double-byte character would leave a lone lead byte that a reader
+    // pairs with whatever follows; back off to the character boundary instead.
+    size_t length = GbkPrefixLength(bytes, n);
+    std::memcpy(field, bytes.data(), length);
+    if (length < n) {
+        field[length] = '\0';
+    }
+}
+
+std::string ReadFieldText(const char* field, size_t n) {
+    const void* zero = std::memchr(field, '\0', n);
+    size_t length = zero ? static_cast<const char*>(zero) - field : n;
+    return std::string(field, length);
+}
+
+std::string FileExtLower(std::string_view fileName) {
+    size_t dot = fileName.find_last_of('.');
+    if (dot == std::string_view::npos) {
+        return {};
+    }
+    if (fileName.find_first_of("/\\:", dot) != std::string_view::npos) {
+        return {};
+    }
+    std::string ext(fileName.substr(dot));
+    for (char& c : ext) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return ext;
+}
+
+void FontToSaverFont(const TFont& font, TSaverFont& saverFont) {
+    WriteFieldUtf8(saverFont.Name, font.Name);
+    saverFont.Size = font.Size;
+    saverFont.Style = font.Style & 0x0F;
+    saverFont.Color = font.Color;
+}
+
+void SaverFontToFont(const TSaverFont& saverFont, TFont& font) {
+    std::string name = ReadFieldUtf8(saverFont.Name);
+    if (!name.empty()) {
+        font.Name = name;
+    }
+    font.Size = saverFont.Size;
+    font.Style = saverFont.Style & 0x0F;
+    font.Color = saverFont.Color;
+}
