@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QImage>
+#include <memory>
+
+#include "toolkit/Canvas.h"
+
+// An off-screen RGB raster with its own canvas; also a graphic that canvases can draw.
+class TBitmap {
+public:
+    TBitmap(int width, int height);
+    TBitmap(const TBitmap&) = delete;
+    TBitmap& operator=(const TBitmap&) = delete;
+
+    int Width() const { return FImage.width(); }
+    int Height() const { return FImage.height(); }
+    TColor Pixels(int x, int y) const;
+    void SetPixel(int x, int y, TColor color);
+    TCanvas& Canvas() { return *FCanvas; }
+
+    // Changes the size; the content is undefined afterwards. Keeps the buffer when it fits.
+    void SetSize(int width, int height);
+
+    QImage& Image() { return FImage; }
+    const QImage& Image() const { return FImage; }
+
+private:
+    QImage FImage;
+    std::unique_ptr<TCanvas> FCanvas;
+};

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <string>
+
+#include "toolkit/Color.h"
+#include "toolkit/Font.h"
+#include "toolkit/Rect.h"
+
+class QImage;
+class TBitmap;
+
+// The fill brush: a solid colour, or a pattern bitmap tiled from the canvas origin.
+struct TBrush {
+    TColor Color = clWhite;
+    const TBitmap* Bitmap = nullptr;
+
+    // Back to the default: solid white, no pattern.
+    void Reset() { *this = TBrush{}; }
+};
+
+// A drawing target: a bitmap, a preview panel or the full-screen window. Draws into an RGB32
+// image; a canvas without an image draws nothing. Every drawing operation is virtual so that
+// a window can show what was drawn and a test can record it.
+class TCanvas {
+public:
+    TCanvas() = default;
+    explicit TCanvas(QImage* image) : FImage(image) {}
+    virtual ~TCanvas() = default;
+    TCanvas(const TCanvas&) = delete;
+    TCanvas& operator=(const TCanvas&) = delete;
+
+    TBrush& Brush() { return FBrush; }
+    TFont& Font() { return FFont; }
+    // (0, 0, width, height) of the surface.
+    TRect ClipRect() const;
+
+    // Fills r (clipped) with the brush colour, or with the brush pattern.
+    virtual void FillRect(const TRect& r);
+    // Copies sourceRect of source into dest, scaling by nearest pixel when the sizes differ.
+    virtual void CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect);
+    // Draws a graphic unscaled with its top-left corner at (x, y).
+    virtual void Draw(int x, int y, const TBitmap& graphic);
+    // Scales a graphic to fill r exactly, dropping or repeating pixels.
+    virtual void StretchDraw(const TRect& r, const TBitmap& graphic);
+    // Writes UTF-8 text with its top-left corner at (x, y); with a solid brush the text cell
+    // is filled with the brush colour first.
+    virtual void TextOut(int x, int y, const std::string& text);
+    virtual int TextWidth(const std::string& text);
+    // The font's line height, whatever the text holds.
+    virtual int TextHeight(const std::string& text);
+
+    QImage* Image() const { return FImage; }
+
+protected:
+    // Called after each drawing operation with the rectangle it may have changed (clipped).
+    virtual void Changed(const TRect& r) { (void)r; }
+    void SetImage(QImage* image) { FImage = image; }
+
+private:
+    QImage* FImage = nullptr;
+    TBrush FBrush;
+    TFont FFont;
+};
