@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+class TMediaControl;
+class TWavePlayer;
+
+enum TSoundKind : uint8_t { skNone = 0, skMp3 = 1, skWave = 2, skMidi = 3, skRmi = 4 };
+
+// Plays one sound file in the background, chosen by its extension: MP3 loops and MIDI/RMI play
+// once through media control, WAV loops through the wave player. Reports nothing.
+class TCdSound {
+public:
+    TCdSound(TMediaControl& media, TWavePlayer& wave);
+    ~TCdSound();
+    TCdSound(const TCdSound&) = delete;
+    TCdSound& operator=(const TCdSound&) = delete;
+
+    void Play(const std::string& fileName);
+    void Stop();
+    void KindFromExtension(const std::string& ext);
+
+    bool Idle = true;
+    TSoundKind Kind = skNone;
+
+private:
+    TMediaControl& FMedia;
+    TWavePlayer& FWave;
+};

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QFont>
+
+#include "toolkit/Font.h"
+
+// The Qt font that draws a TFont at 96 dots per inch (10 pt = 13 px), its face mapped to an
+// installed one: "宋体"/"SimSun" to a Simplified-Chinese face, "MS Sans Serif"/"Arial" to
+// Liberation Sans.
+QFont ToQFont(const TFont& font);
+// The TFont that a Qt font (as a font dialog returns it) stands for; the colour is kept.
+void FromQFont(const QFont& qfont, TFont& font);
