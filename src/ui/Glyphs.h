@@ -1,0 +1,9 @@
+#pragma once
+
+#include <QPixmap>
+
+// The 16 × 16 glyphs of the wizard's picture buttons, drawn on a transparent ground.
+QPixmap OpenFolderGlyph();
+QPixmap PlayGlyph();
+QPixmap StopGlyph();
+QPixmap EraserGlyph();

@@ -1,0 +1,74 @@
+#include "ui/WizardLook.h"
+
+#include <QFrame>
+#include <QLabel>
+
+#include "ui/BaFunction.h"
+
+namespace {
+
+constexpr TColor FrameColor = 11069181;
+
+}  // namespace
+
+QColor ToQColor(TColor color) {
+    return QColor(ColorRed(color), ColorGreen(color), ColorBlue(color));
+}
+
+QFont WindowFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});
+    font.setPixelSize(12);
+    return font;
+}
+
+QFont SongFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("宋体"),
+                      QStringLiteral("SimSun"),
+                      QStringLiteral("WenQuanYi Micro Hei"),
+                      QStringLiteral("Noto Sans CJK SC")});
+    font.setPixelSize(12);
+    return font;
+}
+
+void SetTextColor(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::ButtonText, color);
+    palette.setColor(QPalette::Text, color);
+    widget->setPalette(palette);
+}
+
+QFrame* MakeFramePanel(QWidget* parent, const QRect& geometry) {
+    auto* frame = new QFrame(parent);
+    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    frame->setGeometry(geometry);
+    SetPanelColor(frame, FrameColor);
+    return frame;
+}
+
+QFrame* MakeLoweredFrame(QWidget* parent, int left, int top, int width, int height) {
+    auto* frame = new QFrame(parent);
+    frame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    frame->setLineWidth(1);
+    frame->setGeometry(left - 1, top - 1, width + 2, height + 2);
+    return frame;
+}
+
+QLabel* MakeCaptionPanel(QWidget* parent, const QString& text, int left, int top) {
+    auto* caption = new QLabel(text, parent);
+    caption->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    caption->setContentsMargins(4, 0, 4, 0);
+    SetPanelColor(caption, FrameColor);
+    caption->adjustSize();
+    caption->move(left, top);
+    return caption;
+}
+
+QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top) {
+    auto* label = new QLabel(text, parent);
+    label->adjustSize();
+    label->move(left, top);
+    return label;
+}

@@ -1,0 +1,64 @@
+#include "ui/WizardRules.h"
+
+#include <QFileInfo>
+#include <cmath>
+#include <cstring>
+
+QRect FitThumbnail(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight) {
+    if (pictureWidth <= 0 || pictureHeight <= 0 || areaHeight <= 0) {
+        return {};
+    }
+    const double r = static_cast<double>(pictureWidth) / pictureHeight;
+    const double ra = static_cast<double>(areaWidth) / areaHeight;
+    int w = areaWidth;
+    int h = areaHeight;
+    // nearbyint rounds halves to the even neighbour in the default rounding mode.
+    if (r >= ra) {
+        h = static_cast<int>(std::nearbyint(areaWidth / r));
+    } else {
+        w = static_cast<int>(std::nearbyint(areaHeight * r));
+    }
+    return QRect((areaWidth - w) / 2, (areaHeight - h) / 2, w, h);
+}
+
+QString TitleFromText(const QString& text) {
+    if (text.isEmpty() || text == TitlePlaceholder) {
+        return {};
+    }
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first].unicode() <= ' ') {
+        ++first;
+    }
+    while (last > first && text[last - 1].unicode() <= ' ') {
+        --last;
+    }
+    return text.mid(first, last - first);
+}
+
+QString DefaultOutputName(const QString& outputDir, const QString& title) {
+    if (title.isEmpty()) {
+        return {};
+    }
+    QString name = title;
+    name.remove(QLatin1Char(' '));
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    return QStringLiteral("%1%2.exe").arg(outputDir, name);
+}
+
+void CopyControlsToSettings(const TWizardControls& controls, TSaverSettings& settings) {
+    // Cleared first so that no bytes of an earlier, longer text travel into the installer.
+    std::memset(settings.Title, 0, sizeof settings.Title);
+    WriteFieldUtf8(settings.Title, controls.Title.toStdString());
+    settings.PictureCount = static_cast<uint8_t>(controls.PictureCount);
+    settings.BackColor = controls.BackColor;
+    settings.StretchImages = controls.ImageSizeIndex == 1 ? 1 : 0;
+    settings.IntervalSeconds = controls.IntervalSeconds;
+    settings.SequentialOrder = controls.SequentialOrder ? 1 : 0;
+    const bool soundExists =
+        !controls.SoundFile.isEmpty() && QFileInfo(controls.SoundFile).isFile();
+    settings.SoundIncluded = soundExists ? 1 : 0;
+    settings.PlaySound = settings.SoundIncluded;
+    std::memset(settings.SoundExt, 0, sizeof settings.SoundExt);
+    WriteFieldUtf8(settings.SoundExt, FileExtLower(controls.SoundFile.toStdString()));
+}
