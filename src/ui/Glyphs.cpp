@@ -60,3 +60,32 @@ QPixmap EraserGlyph() {
         p.drawLine(QPointF(5, 14.5), QPointF(15, 14.5));
     });
 }
+
+QPixmap KavroIcon(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
+    QLinearGradient ground(0, 0, 0, 64);
+    ground.setColorAt(0, QColor(0, 128, 255));
+    ground.setColorAt(1, QColor(0, 64, 160));
+    p.setPen(Qt::NoPen);
+    p.setBrush(ground);
+    p.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
+    // The picture: a frame in the wizard's yellow around sky, sun and hills.
+    p.setBrush(QColor(253, 230, 168));
+    p.drawRect(QRectF(10, 14, 44, 36));
+    p.setBrush(QColor(170, 220, 255));
+    p.drawRect(QRectF(14, 18, 36, 28));
+    p.setBrush(QColor(255, 200, 0));
+    p.drawEllipse(QPointF(40, 26), 5, 5);
+    p.setBrush(QColor(60, 160, 60));
+    QPainterPath hills(QPointF(14, 46));
+    hills.lineTo(14, 38);
+    hills.quadTo(22, 28, 30, 38);
+    hills.quadTo(38, 32, 50, 40);
+    hills.lineTo(50, 46);
+    p.drawPath(hills);
+    return pixmap;
+}

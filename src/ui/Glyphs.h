@@ -7,3 +7,6 @@ QPixmap OpenFolderGlyph();
 QPixmap PlayGlyph();
 QPixmap StopGlyph();
 QPixmap EraserGlyph();
+
+// The program's icon: a framed landscape on a blue ground, size × size pixels.
+QPixmap KavroIcon(int size);

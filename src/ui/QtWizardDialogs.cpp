@@ -1,0 +1,105 @@
+#include "ui/QtWizardDialogs.h"
+
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QRegularExpression>
+
+#include "toolkit/Picture.h"
+#include "ui/BaFunction.h"
+
+namespace {
+
+const QString PictureFilter = QStringLiteral(
+    "所有支持类型 (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp|JPEG 图象文件 (*.jpg)|*.jpg|"
+    "JPEG 图象文件 (*.jpeg)|*.jpeg|位图文件 (*.bmp)|*.bmp");
+const QString SoundFilter = QStringLiteral(
+    "所有支持类型 (*.mp3;*.wav;*.mid;*.rmi)|*.mp3;*.wav;*.mid;*.rmi|MP3 文件 (*.mp3)|*.mp3|"
+    "Wave 文件 (*.wav)|*.wav|MIDI 文件 (*.mid)|*.mid|RMI 文件 (*.rmi)|*.rmi");
+const QString SaveFilter = QStringLiteral("EXE 文件 (*.exe)|*.exe");
+
+constexpr int PreviewSize = 160;
+
+// Shows the picture under the cursor of a file dialog, scaled to fit the pane.
+void AddPreviewPane(QFileDialog& dialog) {
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (grid == nullptr) {
+        return;
+    }
+    auto* preview = new QLabel(&dialog);
+    preview->setObjectName("picturePreview");
+    preview->setFixedSize(PreviewSize, PreviewSize);
+    preview->setAlignment(Qt::AlignCenter);
+    preview->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    grid->addWidget(preview, 1, grid->columnCount(), grid->rowCount() - 1, 1);
+    QObject::connect(
+        &dialog, &QFileDialog::currentChanged, preview, [preview](const QString& path) {
+            preview->clear();
+            if (!QFileInfo(path).isFile()) {
+                return;
+            }
+            try {
+                TPicture picture;
+                picture.LoadFromFile(path.toStdString());
+                preview->setPixmap(
+                    QPixmap::fromImage(picture.Graphic().Image().scaled(PreviewSize - 4,
+                                                                        PreviewSize - 4,
+                                                                        Qt::KeepAspectRatio,
+                                                                        Qt::SmoothTransformation)));
+            } catch (const std::exception&) {
+                // A file that does not decode simply shows no preview.
+            }
+        });
+}
+
+}  // namespace
+
+QStringList TQtWizardDialogs::NameFilters(const QString& filter) {
+    // Qt reads the patterns from the parentheses of each description, separated by blanks.
+    static const QRegularExpression Patterns(QStringLiteral("\\(([^()]*)\\)$"));
+    const QStringList fields = filter.split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < fields.size(); i += 2) {
+        QString description = fields[i];
+        const QRegularExpressionMatch match = Patterns.match(description);
+        if (match.hasMatch()) {
+            description.replace(match.capturedStart(1),
+                                match.capturedLength(1),
+                                QString(fields[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+        }
+        result << description;
+    }
+    return result;
+}
+
+QStringList TQtWizardDialogs::OpenPictures(QWidget* parent, const QString& folder) {
+    QFileDialog dialog(parent, QString(), folder);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setNameFilters(NameFilters(PictureFilter));
+    dialog.setSizeGripEnabled(true);
+    AddPreviewPane(dialog);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
+QString TQtWizardDialogs::OpenSound(QWidget* parent, const QString& folder) {
+    QFileDialog dialog(parent, QString(), folder);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(NameFilters(SoundFilter));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+QString TQtWizardDialogs::SaveTarget(QWidget* parent, const QString& folder) {
+    QFileDialog dialog(parent, QString(), folder);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(QStringLiteral("exe"));
+    dialog.setNameFilters(NameFilters(SaveFilter));
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+TColor TQtWizardDialogs::PickColor(QWidget* parent, TColor initial) {
+    return ::PickColor(initial, parent);
+}

@@ -1,0 +1,429 @@
+#include "ui/uMain.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCursor>
+#include <QEvent>
+#include <QFileInfo>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include "engine/CaSaverForms.h"
+#include "engine/CaScreenSaverMain.h"
+#include "engine/CdSound.h"
+#include "pack/BuildInstaller.h"
+#include "platform/FileBrowser.h"
+#include "platform/SaverFlag.h"
+#include "toolkit/Picture.h"
+#include "toolkit/WidgetCanvas.h"
+#include "ui/BaFunction.h"
+#include "ui/Messages.h"
+#include "ui/UpDown.h"
+#include "ui/WizardDialogs.h"
+#include "ui/WizardRules.h"
+#include "ui/uAbout.h"
+#include "ui/uDescription.h"
+#include "ui/uText.h"
+#include "ui/uTransitions.h"
+
+namespace {
+
+const QString NoPictures = QStringLiteral("你还没有插入任何图片呢!");
+const QString NoTitle = QStringLiteral("你还没输入标题吧!");
+constexpr TColor FrameColor = 11069181;
+constexpr TColor ThumbnailColor = 9171921;
+constexpr TColor SwatchColor = 16744448;
+
+// Shows the busy cursor over the whole application while it lives.
+class TBusyCursor {
+public:
+    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+};
+
+}  // namespace
+
+TfrmMain::TfrmMain(const TWizardServices& services, QWidget* parent)
+    : QWidget(parent,
+              Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                  Qt::WindowCloseButtonHint)
+    , FServices(services) {
+    setObjectName("frmMain");
+    CreateControls();
+    // FormCreate
+    FProgramDir = FServices.ProgramDir;
+    FOutputDir = FProgramDir + "ScreenSavers/";
+    InitSaverSettings(FSettings);
+    FSound = std::make_unique<TCdSound>(FServices.Show.Media, FServices.Show.Wave);
+    btnUpdate->move(-100, btnUpdate->y());
+    cboImageSize->setCurrentIndex(0);
+    SetPreviewColor(PanelColor(pnlBackColor));
+    connect(QAbstractEventDispatcher::instance(),
+            &QAbstractEventDispatcher::aboutToBlock,
+            this,
+            &TfrmMain::actCheckUpdate);
+}
+
+TfrmMain::~TfrmMain() {
+    // FormDestroy
+    StopPanelPreview();
+    FSound.reset();
+}
+
+void TfrmMain::SetForms(const TWizardForms& forms) {
+    FForms = forms;
+}
+
+void TfrmMain::actCheckUpdate() {
+    // Not while a modal dialog or the full-screen show has the user's attention.
+    if (!isVisible() || !isEnabled() || QApplication::activeModalWidget() != nullptr) {
+        return;
+    }
+    btnBack->setEnabled(Page->currentIndex() > 0);
+    btnNext->setEnabled(Page->currentIndex() < Page->count() - 1);
+    btnPicDelete->setEnabled(lstPicFiles->currentRow() >= 0);
+    chkPicPreview->setEnabled(btnPicDelete->isEnabled());
+    if (!btnPicDelete->isEnabled()) {
+        imgPic->hide();
+    }
+}
+
+bool TfrmMain::HasPictures(bool showMessage) {
+    if (FPictures.Empty() && showMessage) {
+        ShowRefusal(this, NoPictures);
+    }
+    return !FPictures.Empty();
+}
+
+void TfrmMain::LeavePage(int index) {
+    if (index == 1) {
+        FSound->Stop();
+    } else if (index == 2) {
+        StopPanelPreview();
+    }
+}
+
+void TfrmMain::EnterPage() {
+    Page->repaint();
+    if (Page->currentIndex() == 2 && HasPictures(false)) {
+        CopyControlsToSettings();
+        StartPanelPreview();
+    }
+}
+
+void TfrmMain::PageChanging(int oldIndex) {
+    LeavePage(oldIndex);
+}
+
+void TfrmMain::PageChange() {
+    EnterPage();
+}
+
+void TfrmMain::SwitchPage(int delta) {
+    LeavePage(Page->currentIndex());
+    FSwitching = true;
+    Page->setCurrentIndex(Page->currentIndex() + delta);
+    FSwitching = false;
+    FPageIndex = Page->currentIndex();
+    EnterPage();
+}
+
+void TfrmMain::btnBackClick() {
+    SwitchPage(-1);
+}
+
+void TfrmMain::btnNextClick() {
+    SwitchPage(1);
+}
+
+void TfrmMain::btnExitClick() {
+    close();
+}
+
+void TfrmMain::edtTitleChange() {
+    FTitle = TitleFromText(edtTitle->text());
+}
+
+void TfrmMain::edtTitleExit() {
+    edtCreate->setText(DefaultOutputName(QString::fromStdString(FOutputDir), FTitle));
+}
+
+void TfrmMain::ShowPictureList() {
+    FFillingList = true;
+    lstPicFiles->clear();
+    for (const std::string& file : FPictures.Files()) {
+        lstPicFiles->addItem(QString::fromStdString(file));
+    }
+    lstPicFiles->setCurrentRow(FPictures.Selected());
+    FFillingList = false;
+}
+
+void TfrmMain::btnPicInsertClick() {
+    const QStringList chosen =
+        FServices.Dialogs.OpenPictures(this, QString::fromStdString(FProgramDir));
+    if (chosen.isEmpty()) {
+        return;
+    }
+    std::vector<std::string> files;
+    for (const QString& file : chosen) {
+        files.push_back(file.toStdString());
+    }
+    FPictures.Insert(files);
+    ShowPictureList();
+    Guarded(this, [this] { UpdateThumbnail(); });
+}
+
+void TfrmMain::btnPicDeleteClick() {
+    FPictures.Select(lstPicFiles->currentRow());
+    if (FPictures.Selected() < 0) {
+        return;
+    }
+    FPictures.DeleteSelected();
+    ShowPictureList();
+}
+
+void TfrmMain::btnPicTextClick() {
+    // Without a selection there is no caption slot to edit.
+    const int index = lstPicFiles->currentRow();
+    if (index >= 0 && FForms.frmText != nullptr) {
+        FForms.frmText->EditPictureText(FSettings.PictureTexts[index]);
+    }
+}
+
+void TfrmMain::lstPicFilesClick() {
+    if (FFillingList) {
+        return;
+    }
+    FPictures.Select(lstPicFiles->currentRow());
+    Guarded(this, [this] { UpdateThumbnail(); });
+}
+
+void TfrmMain::chkPicPreviewClick() {
+    Guarded(this, [this] { UpdateThumbnail(); });
+}
+
+void TfrmMain::UpdateThumbnail() {
+    if (!chkPicPreview->isChecked()) {
+        imgPic->hide();
+        return;
+    }
+    const std::string file = FPictures.SelectedFile();
+    if (file.empty() || !QFileInfo(QString::fromStdString(file)).isFile()) {
+        return;
+    }
+    TPicture picture;
+    picture.LoadFromFile(file);
+    imgPic->setGeometry(
+        FitThumbnail(picture.Width(), picture.Height(), pnlPicBack->width(), pnlPicBack->height()));
+    imgPic->setPixmap(QPixmap::fromImage(picture.Graphic().Image()));
+    imgPic->show();
+}
+
+void TfrmMain::btnSoundOpenClick() {
+    const QString file = FServices.Dialogs.OpenSound(this, QString::fromStdString(FProgramDir));
+    if (!file.isEmpty()) {
+        edtSound->setText(file);
+    }
+}
+
+void TfrmMain::btnSoundPlayClick() {
+    if (QFileInfo(edtSound->text()).isFile()) {
+        FSound->Play(edtSound->text().toStdString());
+    }
+}
+
+void TfrmMain::btnSoundStopClick() {
+    FSound->Stop();
+}
+
+void TfrmMain::btnSoundClearClick() {
+    btnSoundStop->click();
+    edtSound->clear();
+}
+
+void TfrmMain::btnTransitionsClick() {
+    if (FForms.frmTransitions == nullptr ||
+        !FForms.frmTransitions->EditTransitions(FSettings.Transitions)) {
+        return;
+    }
+    for (int k = 0; k < TransitionCount; ++k) {
+        FSettings.Transitions[k] = FForms.frmTransitions->FChecks[k]->isChecked() ? 1 : 0;
+    }
+}
+
+void TfrmMain::btnDescriptionClick() {
+    TfrmDescription* dialog = FForms.frmDescription;
+    if (dialog == nullptr || !dialog->EditDescription(FSettings.Description)) {
+        return;
+    }
+    TSaverDescription& d = FSettings.Description;
+    d.ShowDescription = dialog->chkExists->isChecked() ? 1 : 0;
+    WriteFieldUtf8(d.DescriptionText, dialog->Memo->toPlainText().toStdString());
+    WriteFieldUtf8(d.WebAddress, dialog->edtA->text().toStdString());
+    WriteFieldUtf8(d.CompanyName, dialog->edtB->text().toStdString());
+    WriteFieldUtf8(d.RightsNotice, dialog->edtC->text().toStdString());
+}
+
+void TfrmMain::pnlBackColorClick() {
+    PickPanelColor(pnlBackColor,
+                   [this](TColor initial) { return FServices.Dialogs.PickColor(this, initial); });
+    SetPreviewColor(PanelColor(pnlBackColor));
+}
+
+void TfrmMain::SetPreviewColor(TColor color) {
+    // A panel that changes its colour repaints itself in it, over whatever a show drew there.
+    SetPanelColor(pnlPreview, color);
+    pnlPreview->SetBackground(color);
+    pnlPreview->SyncImageSize();
+    TCanvas& canvas = pnlPreview->Canvas();
+    canvas.Brush().Reset();
+    canvas.Brush().Color = color;
+    canvas.FillRect(canvas.ClipRect());
+}
+
+void TfrmMain::CopyControlsToSettings() {
+    TWizardControls controls;
+    controls.Title = edtTitle->text();
+    controls.PictureCount = FPictures.Count();
+    controls.BackColor = PanelColor(pnlBackColor);
+    controls.ImageSizeIndex = cboImageSize->currentIndex();
+    controls.IntervalSeconds = static_cast<int16_t>(udInterval->Position());
+    controls.SequentialOrder = rdoSeqNor->isChecked();
+    controls.SoundFile = edtSound->text();
+    ::CopyControlsToSettings(controls, FSettings);
+}
+
+void TfrmMain::StartPanelPreview() {
+    if (FPanelSaver) {
+        return;
+    }
+    FSaverRunningOld = FServices.SaverFlag.SetRunning(true);
+    const QRect bounds = pnlPreview->geometry();
+    FPanelSaver = std::make_unique<TCaScreenSaverMain>(pnlPreview->Canvas(),
+                                                       TRect{bounds.left(),
+                                                             bounds.top(),
+                                                             bounds.left() + bounds.width(),
+                                                             bounds.top() + bounds.height()},
+                                                       FSettings,
+                                                       FPictures.Files(),
+                                                       edtSound->text().toStdString(),
+                                                       true,
+                                                       FServices.Show);
+    FPanelSaver->Start();
+}
+
+void TfrmMain::StopPanelPreview() {
+    if (!FPanelSaver) {
+        return;
+    }
+    FSaverRunningOld = FServices.SaverFlag.SetRunning(false);
+    TCbScreenSaver::Stop(FPanelSaver);
+}
+
+void TfrmMain::btnPreviewClick() {
+    StopPanelPreview();
+    if (!HasPictures(true)) {
+        return;
+    }
+    {
+        TCaSaverForm saverForm(
+            FSettings, FPictures.Files(), edtSound->text().toStdString(), FServices.Show);
+        FSaverRunningOld = FServices.SaverFlag.SetRunning(true);
+        saverForm.RunSaver();
+        FSaverRunningOld = FServices.SaverFlag.SetRunning(false);
+    }
+    Page->repaint();
+    StartPanelPreview();
+}
+
+void TfrmMain::btnCreateOpenClick() {
+    const QString file = FServices.Dialogs.SaveTarget(this, QString::fromStdString(FOutputDir));
+    if (!file.isEmpty()) {
+        edtCreate->setText(file);
+    }
+}
+
+bool TfrmMain::CanCreate() {
+    if (edtCreate->text().isEmpty()) {
+        ShowRefusal(this, NoTitle);
+        return false;
+    }
+    return HasPictures(true);
+}
+
+void TfrmMain::StepProgress() {
+    pbCreate->setValue(pbCreate->value() + 1);
+    // The build holds the event loop; repaint now so that every step is seen.
+    pbCreate->repaint();
+}
+
+void TfrmMain::BuildInstaller() {
+    const std::string target = edtCreate->text().toStdString();
+    CopyControlsToSettings();
+    ::BuildInstaller(target,
+                     Utf8ToGbk(edtTitle->text().toStdString()),
+                     FProgramDir,
+                     FSettings,
+                     FPictures.Files(),
+                     edtSound->text().toStdString(),
+                     FOutputDir,
+                     [this] { StepProgress(); });
+}
+
+void TfrmMain::btnCreateClick() {
+    if (!CanCreate()) {
+        return;
+    }
+    bool built = false;
+    Guarded(this, [this, &built] {
+        TBusyCursor busy;
+        StopPanelPreview();
+        try {
+            BuildInstaller();
+        } catch (...) {
+            pbCreate->setValue(0);
+            throw;
+        }
+        built = true;
+    });
+    if (!built) {
+        return;
+    }
+    ShowMessage(this, QStringLiteral("已经成功的完成!"), QStringLiteral("Kavro"));
+    pbCreate->setValue(0);
+    FServices.FileBrowser.OpenFolder(FOutputDir);
+}
+
+void TfrmMain::mAboutClick() {
+    if (FForms.frmAbout != nullptr) {
+        FForms.frmAbout->exec();
+    }
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edtTitle && event->type() == QEvent::FocusOut) {
+        // Only a move to another control of this window leaves the edit, not a switch to
+        // another window or a popup menu.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            edtTitleExit();
+        }
+    } else if (watched == pnlBackColor && event->type() == QEvent::MouseButtonRelease) {
+        pnlBackColorClick();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

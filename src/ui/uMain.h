@@ -1,0 +1,147 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+#include <string>
+
+#include "settings/SaverSettings.h"
+#include "ui/PictureList.h"
+#include "ui/WizardServices.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QToolButton;
+class TCbScreenSaver;
+class TCdSound;
+class TUpDown;
+class TWidgetCanvas;
+
+// The main window: a three-page wizard that collects pictures and a title, options, and then
+// previews the screensaver and writes its installer. Owns the one settings record.
+class TfrmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TfrmMain(const TWizardServices& services, QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    void SetForms(const TWizardForms& forms);
+
+    const TSaverSettings& Settings() const { return FSettings; }
+    const TPictureList& Pictures() const { return FPictures; }
+    const std::string& ProgramDir() const { return FProgramDir; }
+    const std::string& OutputDir() const { return FOutputDir; }
+    const QString& Title() const { return FTitle; }
+    bool PanelPreviewRunning() const { return FPanelSaver != nullptr; }
+
+    // Enabling rules, run whenever the application is about to wait for events.
+    void actCheckUpdate();
+    void PageChanging(int oldIndex);
+    void PageChange();
+    void btnBackClick();
+    void btnNextClick();
+    void btnExitClick();
+    void edtTitleChange();
+    void edtTitleExit();
+    void btnPicInsertClick();
+    void btnPicDeleteClick();
+    void btnPicTextClick();
+    void lstPicFilesClick();
+    void chkPicPreviewClick();
+    void btnSoundOpenClick();
+    void btnSoundPlayClick();
+    void btnSoundStopClick();
+    void btnSoundClearClick();
+    void btnTransitionsClick();
+    void btnDescriptionClick();
+    void pnlBackColorClick();
+    void btnPreviewClick();
+    void btnCreateOpenClick();
+    void btnCreateClick();
+    void mAboutClick();
+
+    bool HasPictures(bool showMessage);
+    void CopyControlsToSettings();
+    void UpdateThumbnail();
+    void StartPanelPreview();
+    void StopPanelPreview();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void CreatePicturesPage(QWidget* page);
+    void CreateOptionsPage(QWidget* page);
+    void CreateCreatePage(QWidget* page);
+    void LeavePage(int index);
+    void EnterPage();
+    void SwitchPage(int delta);
+    void ShowPictureList();
+    bool CanCreate();
+    void BuildInstaller();
+    void StepProgress();
+    void SetPreviewColor(TColor color);
+
+    TWizardServices FServices;
+    TWizardForms FForms;
+    TSaverSettings FSettings;
+    std::string FProgramDir;
+    std::string FOutputDir;
+    QString FTitle;
+    TPictureList FPictures;
+    std::unique_ptr<TCdSound> FSound;
+    std::unique_ptr<TCbScreenSaver> FPanelSaver;
+    uint32_t FSaverRunningOld = 0;
+    // The page whose LeavePage is still due; the tab control has already switched when it
+    // tells us about a change.
+    int FPageIndex = 0;
+    bool FSwitching = false;
+    bool FFillingList = false;
+
+    QTabWidget* Page;
+    QLineEdit* edtTitle;
+    QCheckBox* chkPicPreview;
+    QPushButton* btnPicInsert;
+    QPushButton* btnPicDelete;
+    QPushButton* btnPicText;
+    QFrame* pnlPicBack;
+    QLabel* imgPic;
+    QListWidget* lstPicFiles;
+    QLineEdit* edtSound;
+    QToolButton* btnSoundOpen;
+    QToolButton* btnSoundPlay;
+    QToolButton* btnSoundStop;
+    QToolButton* btnSoundClear;
+    QComboBox* cboImageSize;
+    QLineEdit* edtInterval;
+    TUpDown* udInterval;
+    QRadioButton* rdoSeqNor;
+    QRadioButton* rdoSeqRnd;
+    QFrame* pnlBackColor;
+    QPushButton* btnTransitions;
+    QPushButton* btnDescription;
+    TWidgetCanvas* pnlPreview;
+    QPushButton* btnPreview;
+    QRadioButton* RadioButton1;
+    QLineEdit* edtCreate;
+    QToolButton* btnCreateOpen;
+    QPushButton* btnCreate;
+    QProgressBar* pbCreate;
+    QPushButton* btnBack;
+    QPushButton* btnNext;
+    QPushButton* btnExit;
+    QAction* actCheck;
+    QToolButton* btnUpdate;
+    QAction* mAbout;
+};

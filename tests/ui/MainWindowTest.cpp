@@ -1,0 +1,574 @@
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <cstring>
+
+#include "platform/RecordingFileBrowser.h"
+#include "platform/RecordingMediaControl.h"
+#include "platform/RecordingSaverFlag.h"
+#include "platform/RecordingWavePlayer.h"
+#include "support/FakeScreen.h"
+#include "support/FakeTimer.h"
+#include "ui/BaFunction.h"
+#include "ui/Messages.h"
+#include "ui/ScriptedDialogs.h"
+#include "ui/UpDown.h"
+#include "ui/WizardRules.h"
+#include "ui/uMain.h"
+
+namespace {
+
+const QString Hint = QStringLiteral("提示!");
+const QString NoPictures = QStringLiteral("你还没有插入任何图片呢!");
+const QString NoTitle = QStringLiteral("你还没输入标题吧!");
+
+int32_t Le32(const QByteArray& bytes, qsizetype offset) {
+    int32_t value;
+    std::memcpy(&value, bytes.constData() + offset, 4);
+    return value;
+}
+
+}  // namespace
+
+class TMainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QApplication::setApplicationName(QStringLiteral("KAVRO")); }
+    void init();
+    void cleanup();
+
+    void showsItsLayout();
+    void insertKeepsTheNewest255AndSelectsFirst();
+    void insertWhileEntry7IsSelectedSelectsFirst();
+    void placesThumbnail_data();
+    void placesThumbnail();
+    void previewBoxHidesAndShowsThumbnail();
+    void deletingOnlyEntryDisablesAtIdle();
+    void deletingMiddleKeepsIndexAndThumbnail();
+    void deletingLastSelectsNewLast();
+    void namesOutputFromTitle();
+    void refusesCreateWithoutTitle_data();
+    void refusesCreateWithoutTitle();
+    void titleExitReplacesChosenTarget();
+    void enablesBackAndNextByPage();
+    void pageSwitchesStopAndRestartPanelPreview();
+    void enteringCreatePageWithoutPicturesStartsNothing();
+    void fullScreenPreviewWithoutPicturesRefuses();
+    void createsInstallerEndToEnd();
+    void missingSoundFailsBuildAndClearsProgress();
+    void colourCancelStillSetsPreviewPanel();
+    void fullListGivesPictureCount255();
+    void soundButtonsDriveThePlayer();
+
+private:
+    template <typename T>
+    T* Child(const char* name) {
+        T* child = FForm->findChild<T*>(name);
+        if (child == nullptr) {
+            qFatal("no control %s", name);
+        }
+        return child;
+    }
+    QString Picture(const QString& name, int width, int height, QRgb color = qRgb(200, 40, 40));
+    QStringList Names(const QString& prefix, int count);
+    void Idle() { emit QAbstractEventDispatcher::instance()->aboutToBlock(); }
+    void TypeTitle(const QString& text);
+    void LeaveTitle() { FForm->edtTitleExit(); }
+
+    std::unique_ptr<QTemporaryDir> FDir;
+    std::unique_ptr<TFakeTimerFactory> FTimers;
+    std::unique_ptr<TFakeScreen> FScreen;
+    std::unique_ptr<TRecordingMediaControl> FMedia;
+    std::unique_ptr<TRecordingWavePlayer> FWave;
+    std::unique_ptr<TRecordingSaverFlag> FFlag;
+    std::unique_ptr<TRecordingFileBrowser> FBrowser;
+    std::unique_ptr<TScriptedDialogs> FDialogs;
+    std::unique_ptr<TfrmMain> FForm;
+    QStringList FMessages;
+};
+
+void TMainWindowTest::init() {
+    FDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(FDir->isValid());
+    FTimers = std::make_unique<TFakeTimerFactory>();
+    FScreen = std::make_unique<TFakeScreen>(64, 48);
+    FMedia = std::make_unique<TRecordingMediaControl>();
+    FWave = std::make_unique<TRecordingWavePlayer>();
+    FFlag = std::make_unique<TRecordingSaverFlag>();
+    FBrowser = std::make_unique<TRecordingFileBrowser>();
+    FDialogs = std::make_unique<TScriptedDialogs>();
+    const TWizardServices services{{*FTimers, *FScreen, *FMedia, *FWave},
+                                   *FFlag,
+                                   *FBrowser,
+                                   *FDialogs,
+                                   FDir->path().toStdString() + "/"};
+    FForm = std::make_unique<TfrmMain>(services);
+    FForm->show();
+    FMessages.clear();
+    SetMessageHook([this](const QString& caption, const QString& text) { FMessages << caption + "|" + text; });
+}
+
+void TMainWindowTest::cleanup() {
+    SetMessageHook({});
+    FForm.reset();
+    FDir.reset();
+}
+
+QString TMainWindowTest::Picture(const QString& name, int width, int height, QRgb color) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    const QString path = FDir->filePath(name);
+    if (!image.save(path)) {
+        qFatal("cannot write %s", qPrintable(path));
+    }
+    return path;
+}
+
+QStringList TMainWindowTest::Names(const QString& prefix, int count) {
+    QStringList names;
+    for (int i = 0; i < count; ++i) {
+        names << FDir->filePath(QStringLiteral("%1%2.jpg").arg(prefix).arg(i));
+    }
+    return names;
+}
+
+void TMainWindowTest::TypeTitle(const QString& text) {
+    // As a paste: key clicks cannot carry Chinese text.
+    auto* title = Child<QLineEdit>("edtTitle");
+    title->selectAll();
+    title->insert(text);
+}
+
+void TMainWindowTest::showsItsLayout() {
+    QCOMPARE(FForm->size(), QSize(602, 358));
+    QCOMPARE(FForm->windowTitle(), QStringLiteral("Kavro - 世界上最棒的屏保制作程序"));
+    auto* page = Child<QTabWidget>("Page");
+    QCOMPARE(page->count(), 3);
+    QCOMPARE(page->currentIndex(), 0);
+    QCOMPARE(page->tabText(0), QStringLiteral("      第一步(图片)      "));
+    QCOMPARE(page->tabText(1), QStringLiteral("      第二步(选项)      "));
+    QCOMPARE(page->tabText(2), QStringLiteral("      第三步(创建)      "));
+
+    const std::pair<const char*, QString> buttons[] = {
+        {"btnPicInsert", "插入图片"}, {"btnPicDelete", "删除图片"}, {"btnPicText", "添加文本"},
+        {"btnTransitions", "过渡效果"}, {"btnDescription", "描述信息"}, {"btnPreview", "点击这里"},
+        {"btnCreate", "点击这里"}, {"btnBack", "后退"}, {"btnNext", "下一步"}, {"btnExit", "退出"}};
+    for (const auto& [name, caption] : buttons) {
+        QCOMPARE(Child<QPushButton>(name)->text(), caption);
+    }
+    const std::pair<const char*, QString> hints[] = {
+        {"btnSoundOpen", "打开"}, {"btnSoundPlay", "播放"}, {"btnSoundStop", "停止"}, {"btnSoundClear", "清除"}};
+    for (const auto& [name, hint] : hints) {
+        QCOMPARE(Child<QToolButton>(name)->toolTip(), hint);
+    }
+    QCOMPARE(Child<QLineEdit>("edtTitle")->text(), TitlePlaceholder);
+    QCOMPARE(Child<QLineEdit>("edtTitle")->width(), 561);
+    QCOMPARE(Child<QListWidget>("lstPicFiles")->size(), QSize(377, 149));
+    QCOMPARE(Child<QWidget>("pnlPicBack")->size(), QSize(181, 137));
+    QCOMPARE(PanelColor(Child<QWidget>("pnlPicBack")), 9171921);
+    QCOMPARE(Child<QWidget>("pnlPreview")->geometry(), QRect(6, 6, 145, 109));
+    QCOMPARE(Child<QWidget>("pnlBackColor")->size(), QSize(33, 25));
+    QCOMPARE(PanelColor(Child<QWidget>("pnlBackColor")), 16744448);
+    QCOMPARE(PanelColor(Child<QWidget>("pnlPreview")), 16744448);
+    QVERIFY(Child<QCheckBox>("chkPicPreview")->isChecked());
+    auto* size = Child<QComboBox>("cboImageSize");
+    QCOMPARE(size->count(), 2);
+    QCOMPARE(size->itemText(0), QStringLiteral("原始大小"));
+    QCOMPARE(size->itemText(1), QStringLiteral("扩展全屏"));
+    QCOMPARE(size->currentIndex(), 0);
+    QCOMPARE(Child<QLineEdit>("edtInterval")->text(), QStringLiteral("5"));
+    QCOMPARE(Child<TUpDown>("udInterval")->Position(), 5);
+    QVERIFY(Child<QRadioButton>("rdoSeqNor")->isChecked());
+    QVERIFY(Child<QRadioButton>("RadioButton1")->isChecked());
+    QVERIFY(Child<QLineEdit>("edtSound")->isReadOnly());
+    QVERIFY(Child<QLineEdit>("edtCreate")->isReadOnly());
+    QVERIFY(Child<QLineEdit>("edtCreate")->text().isEmpty());
+    QCOMPARE(Child<QProgressBar>("pbCreate")->maximum(), 11);
+    QCOMPARE(Child<QProgressBar>("pbCreate")->value(), 0);
+    QVERIFY(!Child<QPushButton>("btnBack")->isEnabled());
+    QCOMPARE(Child<QWidget>("btnUpdate")->x(), -100);
+    QCOMPARE(Child<QAction>("mAbout")->text(), QStringLiteral("关于 Kavro"));
+    QCOMPARE(Child<QPushButton>("btnPicInsert")->palette().color(QPalette::ButtonText), QColor(0, 128, 128));
+    QCOMPARE(FForm->font().pixelSize(), 12);
+    QVERIFY(FForm->Title().isEmpty());
+    QCOMPARE(FForm->OutputDir(), FForm->ProgramDir() + "ScreenSavers/");
+}
+
+void TMainWindowTest::insertKeepsTheNewest255AndSelectsFirst() {
+    QStringList files = Names("p", 300);
+    files[45] = Picture("first.bmp", 1600, 900);
+    FDialogs->Pictures.push_back(files);
+    Child<QPushButton>("btnPicInsert")->click();
+    QCOMPARE(FDialogs->Folders, QStringList({QString::fromStdString(FForm->ProgramDir())}));
+    auto* list = Child<QListWidget>("lstPicFiles");
+    QCOMPARE(list->count(), 255);
+    QCOMPARE(list->item(0)->text(), files[45]);
+    QCOMPARE(list->item(254)->text(), files[299]);
+    QCOMPARE(list->currentRow(), 0);
+    auto* thumbnail = Child<QLabel>("imgPic");
+    QVERIFY(thumbnail->isVisible());
+    QCOMPARE(thumbnail->geometry(), QRect(0, 17, 181, 102));
+}
+
+void TMainWindowTest::insertWhileEntry7IsSelectedSelectsFirst() {
+    FDialogs->Pictures.push_back(Names("a", 10));
+    FDialogs->Pictures.push_back(Names("b", 2));
+    auto* insert = Child<QPushButton>("btnPicInsert");
+    insert->click();
+    auto* list = Child<QListWidget>("lstPicFiles");
+    list->setCurrentRow(7);
+    QCOMPARE(FForm->Pictures().Selected(), 7);
+    insert->click();
+    QCOMPARE(list->count(), 12);
+    QCOMPARE(list->currentRow(), 0);
+    QCOMPARE(FForm->Pictures().Selected(), 0);
+    insert->click();  // cancelled: nothing changes
+    QCOMPARE(list->count(), 12);
+}
+
+void TMainWindowTest::placesThumbnail_data() {
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QRect>("expected");
+    QTest::newRow("1600x900") << QSize(1600, 900) << QRect(0, 17, 181, 102);
+    QTest::newRow("600x800") << QSize(600, 800) << QRect(39, 0, 103, 137);
+    QTest::newRow("362x274") << QSize(362, 274) << QRect(0, 0, 181, 137);
+}
+
+void TMainWindowTest::placesThumbnail() {
+    QFETCH(QSize, picture);
+    QFETCH(QRect, expected);
+    FDialogs->Pictures.push_back({Picture("p.jpg", picture.width(), picture.height())});
+    Child<QPushButton>("btnPicInsert")->click();
+    auto* thumbnail = Child<QLabel>("imgPic");
+    QCOMPARE(thumbnail->geometry(), expected);
+    QVERIFY(thumbnail->isVisible());
+    QCOMPARE(thumbnail->pixmap().size(), picture);
+}
+
+void TMainWindowTest::previewBoxHidesAndShowsThumbnail() {
+    const QString red = Picture("red.bmp", 40, 30, qRgb(255, 0, 0));
+    const QString blue = Picture("blue.bmp", 30, 40, qRgb(0, 0, 255));
+    FDialogs->Pictures.push_back({red, blue});
+    Child<QPushButton>("btnPicInsert")->click();
+    auto* box = Child<QCheckBox>("chkPicPreview");
+    auto* thumbnail = Child<QLabel>("imgPic");
+    box->click();
+    QVERIFY(!thumbnail->isVisible());
+    auto* list = Child<QListWidget>("lstPicFiles");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    QCOMPARE(list->currentRow(), 1);
+    QVERIFY(!thumbnail->isVisible());
+    box->click();
+    QVERIFY(thumbnail->isVisible());
+    QCOMPARE(thumbnail->pixmap().toImage().pixel(5, 5), qRgb(0, 0, 255));
+    QCOMPARE(thumbnail->geometry(), QRect(39, 0, 103, 137));
+}
+
+void TMainWindowTest::deletingOnlyEntryDisablesAtIdle() {
+    FDialogs->Pictures.push_back({Picture("only.bmp", 20, 10)});
+    Child<QPushButton>("btnPicInsert")->click();
+    Idle();
+    auto* remove = Child<QPushButton>("btnPicDelete");
+    QVERIFY(remove->isEnabled());
+    QVERIFY(Child<QCheckBox>("chkPicPreview")->isEnabled());
+    remove->click();
+    QCOMPARE(Child<QListWidget>("lstPicFiles")->count(), 0);
+    QCOMPARE(Child<QListWidget>("lstPicFiles")->currentRow(), -1);
+    QVERIFY(Child<QLabel>("imgPic")->isVisible());  // until the next idle moment
+    Idle();
+    QVERIFY(!remove->isEnabled());
+    QVERIFY(!Child<QCheckBox>("chkPicPreview")->isEnabled());
+    QVERIFY(!Child<QLabel>("imgPic")->isVisible());
+}
+
+void TMainWindowTest::deletingMiddleKeepsIndexAndThumbnail() {
+    QStringList files;
+    for (int i = 0; i < 5; ++i) {
+        files << Picture(QStringLiteral("p%1.bmp").arg(i), 20 + 10 * i, 20, qRgb(50 * i, 0, 0));
+    }
+    FDialogs->Pictures.push_back(files);
+    Child<QPushButton>("btnPicInsert")->click();
+    auto* list = Child<QListWidget>("lstPicFiles");
+    list->setCurrentRow(2);
+    auto* thumbnail = Child<QLabel>("imgPic");
+    QCOMPARE(thumbnail->pixmap().width(), 40);
+    Child<QPushButton>("btnPicDelete")->click();
+    QCOMPARE(list->count(), 4);
+    QCOMPARE(list->currentRow(), 2);
+    QCOMPARE(list->item(2)->text(), files[3]);
+    QCOMPARE(thumbnail->pixmap().width(), 40);  // still the deleted picture
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
+    QCOMPARE(thumbnail->pixmap().width(), 50);
+}
+
+void TMainWindowTest::deletingLastSelectsNewLast() {
+    FDialogs->Pictures.push_back(Names("p", 3));
+    Child<QPushButton>("btnPicInsert")->click();
+    auto* list = Child<QListWidget>("lstPicFiles");
+    list->setCurrentRow(2);
+    Child<QPushButton>("btnPicDelete")->click();
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(FForm->Pictures().Selected(), 1);
+}
+
+void TMainWindowTest::namesOutputFromTitle() {
+    TypeTitle(QStringLiteral("  My  Show  "));
+    QCOMPARE(FForm->Title(), QStringLiteral("My  Show"));
+    LeaveTitle();
+    const QString expected = QString::fromStdString(FForm->OutputDir()) + "MyShow.exe";
+    QCOMPARE(Child<QLineEdit>("edtCreate")->text(), expected);
+    FForm->CopyControlsToSettings();
+    QCOMPARE(QByteArray(FForm->Settings().Title), QByteArray("  My  Show  "));
+
+    TypeTitle(QStringLiteral("a/b"));
+    LeaveTitle();
+    QCOMPARE(Child<QLineEdit>("edtCreate")->text(), QString::fromStdString(FForm->OutputDir()) + "a_b.exe");
+    FForm->CopyControlsToSettings();
+    QCOMPARE(QByteArray(FForm->Settings().Title), QByteArray("a/b"));
+}
+
+void TMainWindowTest::refusesCreateWithoutTitle_data() {
+    QTest::addColumn<QString>("title");
+    QTest::newRow("blanks only") << QStringLiteral("   ");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("placeholder") << TitlePlaceholder;
+}
+
+void TMainWindowTest::refusesCreateWithoutTitle() {
+    QFETCH(QString, title);
+    FDialogs->Pictures.push_back({Picture("p.bmp", 8, 8)});
+    Child<QPushButton>("btnPicInsert")->click();
+    TypeTitle(QStringLiteral("Something"));
+    LeaveTitle();
+    QVERIFY(!Child<QLineEdit>("edtCreate")->text().isEmpty());
+    TypeTitle(title);
+    LeaveTitle();
+    QVERIFY(Child<QLineEdit>("edtCreate")->text().isEmpty());
+    Child<QPushButton>("btnCreate")->click();
+    QCOMPARE(FMessages, QStringList({Hint + "|" + NoTitle}));
+    QVERIFY(!QDir(QString::fromStdString(FForm->OutputDir())).exists());
+}
+
+void TMainWindowTest::titleExitReplacesChosenTarget() {
+    const QString chosen = FDir->filePath("elsewhere/mine.exe");
+    FDialogs->Targets.push_back(chosen);
+    Child<QToolButton>("btnCreateOpen")->click();
+    QCOMPARE(FDialogs->Folders, QStringList({QString::fromStdString(FForm->OutputDir())}));
+    QCOMPARE(Child<QLineEdit>("edtCreate")->text(), chosen);
+    TypeTitle(QStringLiteral("Show"));
+    LeaveTitle();
+    QCOMPARE(Child<QLineEdit>("edtCreate")->text(), QString::fromStdString(FForm->OutputDir()) + "Show.exe");
+}
+
+void TMainWindowTest::enablesBackAndNextByPage() {
+    auto* back = Child<QPushButton>("btnBack");
+    auto* next = Child<QPushButton>("btnNext");
+    auto* page = Child<QTabWidget>("Page");
+    Idle();
+    QVERIFY(!back->isEnabled());
+    QVERIFY(next->isEnabled());
+    next->click();
+    Idle();
+    QCOMPARE(page->currentIndex(), 1);
+    QVERIFY(back->isEnabled());
+    QVERIFY(next->isEnabled());
+    next->click();
+    Idle();
+    QCOMPARE(page->currentIndex(), 2);
+    QVERIFY(back->isEnabled());
+    QVERIFY(!next->isEnabled());
+    back->click();
+    back->click();
+    Idle();
+    QCOMPARE(page->currentIndex(), 0);
+    QVERIFY(!back->isEnabled());
+}
+
+void TMainWindowTest::pageSwitchesStopAndRestartPanelPreview() {
+    FDialogs->Pictures.push_back({Picture("p.bmp", 16, 12)});
+    Child<QPushButton>("btnPicInsert")->click();
+    auto* page = Child<QTabWidget>("Page");
+    page->setCurrentIndex(2);
+    QVERIFY(FForm->PanelPreviewRunning());
+    QCOMPARE(FForm->Settings().IntervalSeconds, 5);
+    QCOMPARE(FFlag->Calls, std::vector<bool>({true}));
+    page->setCurrentIndex(0);
+    QVERIFY(!FForm->PanelPreviewRunning());
+    QCOMPARE(FFlag->Calls, std::vector<bool>({true, false}));
+    Child<TUpDown>("udInterval")->SetPosition(9);
+    page->setCurrentIndex(2);
+    QVERIFY(FForm->PanelPreviewRunning());
+    QCOMPARE(FForm->Settings().IntervalSeconds, 9);
+    QCOMPARE(FFlag->Calls, std::vector<bool>({true, false, true}));
+    Idle();
+    Child<QPushButton>("btnBack")->click();
+    QVERIFY(!FForm->PanelPreviewRunning());
+    QVERIFY(!FFlag->Running);
+}
+
+void TMainWindowTest::enteringCreatePageWithoutPicturesStartsNothing() {
+    Child<QTabWidget>("Page")->setCurrentIndex(2);
+    QVERIFY(!FForm->PanelPreviewRunning());
+    QVERIFY(FFlag->Calls.empty());
+    QVERIFY(FMessages.isEmpty());
+}
+
+void TMainWindowTest::fullScreenPreviewWithoutPicturesRefuses() {
+    Child<QTabWidget>("Page")->setCurrentIndex(2);
+    Child<QPushButton>("btnPreview")->click();
+    QCOMPARE(FMessages, QStringList({Hint + "|" + NoPictures}));
+    QVERIFY(!FForm->PanelPreviewRunning());
+    QVERIFY(FFlag->Calls.empty());
+}
+
+void TMainWindowTest::createsInstallerEndToEnd() {
+    const QString first = Picture("first.jpg", 32, 24);
+    const QString second = Picture("second.bmp", 8, 6);
+    FDialogs->Pictures.push_back({first, second});
+    Child<QPushButton>("btnPicInsert")->click();
+    QFile sound(FDir->filePath("tune.wav"));
+    QVERIFY(sound.open(QIODevice::WriteOnly));
+    sound.write(QByteArray(1000, 'w'));
+    sound.close();
+    FDialogs->Sounds.push_back(sound.fileName());
+    Child<QToolButton>("btnSoundOpen")->click();
+    TypeTitle(QStringLiteral(" 我的 Show "));
+    LeaveTitle();
+    auto* page = Child<QTabWidget>("Page");
+    page->setCurrentIndex(2);
+    QVERIFY(FForm->PanelPreviewRunning());
+
+    auto* progress = Child<QProgressBar>("pbCreate");
+    QList<int> steps;
+    connect(progress, &QProgressBar::valueChanged, this, [&steps](int value) { steps << value; });
+    Child<QPushButton>("btnCreate")->click();
+
+    QCOMPARE(steps, QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 0}));
+    QCOMPARE(FMessages, QStringList({"Kavro|已经成功的完成!"}));
+    QCOMPARE(progress->value(), 0);
+    QVERIFY(!FForm->PanelPreviewRunning());
+    QCOMPARE(FBrowser->Folders, std::vector<std::string>({FForm->OutputDir()}));
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+
+    QFile file(QString::fromStdString(FForm->OutputDir()) + "我的Show.exe");
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const qsizetype length = bytes.size();
+    QCOMPARE(bytes.right(15), QByteArray("sky mirror band"));
+    QCOMPARE(Le32(bytes, length - 19), 146);
+    const qsizetype trailer = length - 165;
+    // " 我的 Show " in GBK: the title as typed, blanks kept.
+    const QByteArray title("\x20\xCE\xD2\xB5\xC4\x20Show\x20", 11);
+    QCOMPARE(QByteArray(bytes.constData() + trailer, 12), title + '\0');
+    QCOMPARE(Le32(bytes, trailer + 116), 0);       // SettingsOffset: no stubs
+    QCOMPARE(Le32(bytes, trailer + 120), 77965);   // SettingsSize
+    QCOMPARE(bytes.mid(0, 12), title + '\0');      // the record's Title
+    QCOMPARE(static_cast<uint8_t>(bytes[101]), 2);  // PictureCount
+    QCOMPARE(Le32(bytes, 75115), 5);                // IntervalSeconds
+    QCOMPARE(bytes[75140], '\1');                   // SoundIncluded
+    QCOMPARE(bytes.mid(75142, 5), QByteArray(".wav\0", 5));
+    const int32_t imagesOffset = Le32(bytes, trailer + 124);
+    const int32_t imagesSize = Le32(bytes, trailer + 128);
+    QCOMPARE(imagesOffset, 77965);
+    const qint64 pictures = QFileInfo(first).size() + QFileInfo(second).size();
+    QCOMPARE(imagesSize, 15 + pictures + 3333);
+    QCOMPARE(Le32(bytes, trailer + 132), imagesOffset + imagesSize);  // SoundOffset
+    QCOMPARE(Le32(bytes, trailer + 136), 1000);
+    QCOMPARE(bytes[trailer + 140], '\1');
+    QCOMPARE(bytes.mid(trailer + 141, 5), QByteArray(".wav\0", 5));
+    QCOMPARE(bytes.mid(imagesOffset + imagesSize, 1000), QByteArray(1000, 'w'));
+    QCOMPARE(trailer, imagesOffset + imagesSize + 1000);
+}
+
+void TMainWindowTest::missingSoundFailsBuildAndClearsProgress() {
+    FDialogs->Pictures.push_back({Picture("p.bmp", 8, 8)});
+    Child<QPushButton>("btnPicInsert")->click();
+    const QString missing = FDir->filePath("gone.mp3");
+    FDialogs->Sounds.push_back(missing);
+    Child<QToolButton>("btnSoundOpen")->click();
+    TypeTitle(QStringLiteral("Show"));
+    LeaveTitle();
+    Child<QPushButton>("btnCreate")->click();
+
+    QCOMPARE(FMessages, QStringList({"KAVRO|" + QStringLiteral("无法打开文件 %1").arg(missing)}));
+    QCOMPARE(FForm->Settings().SoundIncluded, 0);
+    QCOMPARE(FForm->Settings().PlaySound, 0);
+    QCOMPARE(QByteArray(FForm->Settings().SoundExt, 5), QByteArray(".mp3\0", 5));
+    QCOMPARE(Child<QProgressBar>("pbCreate")->value(), 0);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QVERIFY(FBrowser->Folders.empty());
+    QVERIFY(!QFile::exists(QString::fromStdString(FForm->OutputDir()) + "Show.exe"));
+}
+
+void TMainWindowTest::colourCancelStillSetsPreviewPanel() {
+    auto* swatch = Child<QWidget>("pnlBackColor");
+    auto* preview = Child<QWidget>("pnlPreview");
+    SetPanelColor(preview, clBlack);
+    QTest::mouseClick(swatch, Qt::LeftButton);
+    QCOMPARE(FDialogs->OfferedColors, std::deque<TColor>({16744448}));
+    QCOMPARE(PanelColor(swatch), 16744448);
+    QCOMPARE(PanelColor(preview), 16744448);
+
+    FDialogs->Colors.push_back(65280);
+    QTest::mouseClick(swatch, Qt::LeftButton);
+    QCOMPARE(PanelColor(swatch), 65280);
+    QCOMPARE(PanelColor(preview), 65280);
+    FForm->CopyControlsToSettings();
+    QCOMPARE(FForm->Settings().BackColor, 65280);
+}
+
+void TMainWindowTest::fullListGivesPictureCount255() {
+    QStringList files = Names("p", 255);
+    files[0] = Picture("p0.bmp", 8, 8);
+    FDialogs->Pictures.push_back(files);
+    Child<QPushButton>("btnPicInsert")->click();
+    Child<QTabWidget>("Page")->setCurrentIndex(2);
+    QCOMPARE(FForm->Settings().PictureCount, 255);
+}
+
+void TMainWindowTest::soundButtonsDriveThePlayer() {
+    QFile sound(FDir->filePath("a.mp3"));
+    QVERIFY(sound.open(QIODevice::WriteOnly));
+    sound.close();
+    auto* page = Child<QTabWidget>("Page");
+    page->setCurrentIndex(1);
+    auto* play = Child<QToolButton>("btnSoundPlay");
+    play->click();  // no name: nothing
+    QVERIFY(FMedia->Commands.empty());
+    FDialogs->Sounds.push_back(sound.fileName());
+    Child<QToolButton>("btnSoundOpen")->click();
+    play->click();
+    const std::string open = "open \"" + sound.fileName().toStdString() + "\" alias mp wait";
+    QCOMPARE(FMedia->Commands, std::vector<std::string>({open, "play mp repeat"}));
+    page->setCurrentIndex(0);  // leaving the options page stops the sound
+    QCOMPARE(FMedia->Commands, std::vector<std::string>({open, "play mp repeat", "stop mp", "close mp"}));
+    page->setCurrentIndex(1);
+    play->click();
+    Child<QToolButton>("btnSoundClear")->click();
+    QVERIFY(Child<QLineEdit>("edtSound")->text().isEmpty());
+    QCOMPARE(FMedia->Commands.back(), std::string("close mp"));
+    QCOMPARE(FMedia->Commands.size(), 8u);
+    QFile::remove(sound.fileName());
+    FDialogs->Sounds.push_back(sound.fileName());
+    Child<QToolButton>("btnSoundOpen")->click();
+    play->click();  // the file is gone: nothing
+    QCOMPARE(FMedia->Commands.size(), 8u);
+}
+
+QTEST_MAIN(TMainWindowTest)
+#include "MainWindowTest.moc"
