@@ -26,7 +26,10 @@
 #include "ui/BaFunction.h"
 #include "ui/Messages.h"
 #include "ui/ScriptedDialogs.h"
+#include "engine/CaSaverForms.h"
+#include "toolkit/WidgetCanvas.h"
 #include "ui/UpDown.h"
+#include "ui/WhenModal.h"
 #include "ui/WizardRules.h"
 #include "ui/uMain.h"
 
@@ -69,6 +72,8 @@ private slots:
     void pageSwitchesStopAndRestartPanelPreview();
     void enteringCreatePageWithoutPicturesStartsNothing();
     void fullScreenPreviewWithoutPicturesRefuses();
+    void fullScreenPreviewStopsAndRestartsPanel();
+    void panelPreviewDrawsOnThePanel();
     void createsInstallerEndToEnd();
     void missingSoundFailsBuildAndClearsProgress();
     void colourCancelStillSetsPreviewPanel();
@@ -434,6 +439,42 @@ void TMainWindowTest::fullScreenPreviewWithoutPicturesRefuses() {
     QCOMPARE(FMessages, QStringList({Hint + "|" + NoPictures}));
     QVERIFY(!FForm->PanelPreviewRunning());
     QVERIFY(FFlag->Calls.empty());
+}
+
+void TMainWindowTest::fullScreenPreviewStopsAndRestartsPanel() {
+    FDialogs->Pictures.push_back({Picture("p.bmp", 16, 12)});
+    Child<QPushButton>("btnPicInsert")->click();
+    Child<QTabWidget>("Page")->setCurrentIndex(2);
+    QVERIFY(FForm->PanelPreviewRunning());
+    bool panelRanDuringShow = true;
+    WhenModal<TCaSaverForm>([this, &panelRanDuringShow](TCaSaverForm* saver) {
+        panelRanDuringShow = FForm->PanelPreviewRunning();
+        QCOMPARE(FFlag->Calls, std::vector<bool>({true, false, true}));
+        QTest::keyClick(saver, Qt::Key_Space);
+    });
+    Child<QPushButton>("btnPreview")->click();
+    QVERIFY(!panelRanDuringShow);
+    QVERIFY(FForm->PanelPreviewRunning());
+    QCOMPARE(FFlag->Calls, std::vector<bool>({true, false, true, false, true}));
+    QVERIFY(FMessages.isEmpty());
+}
+
+void TMainWindowTest::panelPreviewDrawsOnThePanel() {
+    FDialogs->Pictures.push_back({Picture("p.bmp", 16, 12, qRgb(255, 0, 0))});
+    Child<QPushButton>("btnPicInsert")->click();
+    FDialogs->Colors.push_back(65280);
+    QTest::mouseClick(Child<QWidget>("pnlBackColor"), Qt::LeftButton);
+    auto* panel = Child<TWidgetCanvas>("pnlPreview");
+    QCOMPARE(panel->Image().pixel(72, 54), qRgb(0, 255, 0));
+    Child<QTabWidget>("Page")->setCurrentIndex(2);
+    QVERIFY(FTimers->Last != nullptr);
+    QCOMPARE(FTimers->Last->Interval(), 100u);
+    QVERIFY(FTimers->Last->Fire());
+    // The picture has the screen's shape, so it covers the whole panel once its effect ended.
+    QCOMPARE(panel->Image().size(), QSize(145, 109));
+    QCOMPARE(panel->Image().pixel(1, 1), qRgb(255, 0, 0));
+    QCOMPARE(panel->Image().pixel(72, 54), qRgb(255, 0, 0));
+    QCOMPARE(FTimers->Last->Interval(), 5000u);
 }
 
 void TMainWindowTest::createsInstallerEndToEnd() {

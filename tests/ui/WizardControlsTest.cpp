@@ -3,31 +3,12 @@
 #include <QFrame>
 #include <QLineEdit>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 
 #include "ui/BaFunction.h"
 #include "ui/Glyphs.h"
 #include "ui/UpDown.h"
-
-namespace {
-
-// Acts on the modal dialog of type T as soon as it is open.
-template <typename T>
-void WhenModal(const std::function<void(T*)>& act) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(dialog);
-        }
-    });
-    timer->start();
-}
-
-}  // namespace
+#include "ui/WhenModal.h"
 
 class TWizardControlsTest : public QObject {
     Q_OBJECT

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QApplication>
+#include <QTimer>
+#include <functional>
+
+// Acts on the modal window of type T as soon as it is open, as a user would.
+template <typename T>
+void WhenModal(const std::function<void(T*)>& act) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(window);
+        }
+    });
+    timer->start();
+}
