@@ -20,6 +20,19 @@ const QString SaveFilter = QStringLiteral("EXE 文件 (*.exe)|*.exe");
 
 constexpr int PreviewSize = 160;
 
+// Qt's file dialog in the wizard's language, on the given folder.
+void Prepare(QFileDialog& dialog, const QString& filter, bool save) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setNameFilters(TQtWizardDialogs::NameFilters(filter));
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("查找范围:"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("文件名:"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("文件类型:"));
+    dialog.setLabelText(QFileDialog::Accept,
+                        save ? QStringLiteral("保存(&S)") : QStringLiteral("打开(&O)"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("取消"));
+}
+
 // Shows the picture under the cursor of a file dialog, scaled to fit the pane.
 void AddPreviewPane(QFileDialog& dialog) {
     auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
@@ -74,11 +87,8 @@ QStringList TQtWizardDialogs::NameFilters(const QString& filter) {
 
 QStringList TQtWizardDialogs::OpenPictures(QWidget* parent, const QString& folder) {
     QFileDialog dialog(parent, QString(), folder);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::ReadOnly, false);
+    Prepare(dialog, PictureFilter, false);
     dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setNameFilters(NameFilters(PictureFilter));
     dialog.setSizeGripEnabled(true);
     AddPreviewPane(dialog);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
@@ -86,17 +96,16 @@ QStringList TQtWizardDialogs::OpenPictures(QWidget* parent, const QString& folde
 
 QString TQtWizardDialogs::OpenSound(QWidget* parent, const QString& folder) {
     QFileDialog dialog(parent, QString(), folder);
+    Prepare(dialog, SoundFilter, false);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilters(NameFilters(SoundFilter));
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 QString TQtWizardDialogs::SaveTarget(QWidget* parent, const QString& folder) {
     QFileDialog dialog(parent, QString(), folder);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    Prepare(dialog, SaveFilter, true);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("exe"));
-    dialog.setNameFilters(NameFilters(SaveFilter));
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 

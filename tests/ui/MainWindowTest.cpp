@@ -17,17 +17,17 @@
 #include <QToolButton>
 #include <cstring>
 
+#include "engine/CaSaverForms.h"
 #include "platform/RecordingFileBrowser.h"
 #include "platform/RecordingMediaControl.h"
 #include "platform/RecordingSaverFlag.h"
 #include "platform/RecordingWavePlayer.h"
 #include "support/FakeScreen.h"
 #include "support/FakeTimer.h"
+#include "toolkit/WidgetCanvas.h"
 #include "ui/BaFunction.h"
 #include "ui/Messages.h"
 #include "ui/ScriptedDialogs.h"
-#include "engine/CaSaverForms.h"
-#include "toolkit/WidgetCanvas.h"
 #include "ui/UpDown.h"
 #include "ui/WhenModal.h"
 #include "ui/WizardRules.h"
@@ -125,7 +125,8 @@ void TMainWindowTest::init() {
     FForm = std::make_unique<TfrmMain>(services);
     FForm->show();
     FMessages.clear();
-    SetMessageHook([this](const QString& caption, const QString& text) { FMessages << caption + "|" + text; });
+    SetMessageHook(
+        [this](const QString& caption, const QString& text) { FMessages << caption + "|" + text; });
 }
 
 void TMainWindowTest::cleanup() {
@@ -169,15 +170,23 @@ void TMainWindowTest::showsItsLayout() {
     QCOMPARE(page->tabText(1), QStringLiteral("      第二步(选项)      "));
     QCOMPARE(page->tabText(2), QStringLiteral("      第三步(创建)      "));
 
-    const std::pair<const char*, QString> buttons[] = {
-        {"btnPicInsert", "插入图片"}, {"btnPicDelete", "删除图片"}, {"btnPicText", "添加文本"},
-        {"btnTransitions", "过渡效果"}, {"btnDescription", "描述信息"}, {"btnPreview", "点击这里"},
-        {"btnCreate", "点击这里"}, {"btnBack", "后退"}, {"btnNext", "下一步"}, {"btnExit", "退出"}};
+    const std::pair<const char*, QString> buttons[] = {{"btnPicInsert", "插入图片"},
+                                                       {"btnPicDelete", "删除图片"},
+                                                       {"btnPicText", "添加文本"},
+                                                       {"btnTransitions", "过渡效果"},
+                                                       {"btnDescription", "描述信息"},
+                                                       {"btnPreview", "点击这里"},
+                                                       {"btnCreate", "点击这里"},
+                                                       {"btnBack", "后退"},
+                                                       {"btnNext", "下一步"},
+                                                       {"btnExit", "退出"}};
     for (const auto& [name, caption] : buttons) {
         QCOMPARE(Child<QPushButton>(name)->text(), caption);
     }
-    const std::pair<const char*, QString> hints[] = {
-        {"btnSoundOpen", "打开"}, {"btnSoundPlay", "播放"}, {"btnSoundStop", "停止"}, {"btnSoundClear", "清除"}};
+    const std::pair<const char*, QString> hints[] = {{"btnSoundOpen", "打开"},
+                                                     {"btnSoundPlay", "播放"},
+                                                     {"btnSoundStop", "停止"},
+                                                     {"btnSoundClear", "清除"}};
     for (const auto& [name, hint] : hints) {
         QCOMPARE(Child<QToolButton>(name)->toolTip(), hint);
     }
@@ -208,7 +217,8 @@ void TMainWindowTest::showsItsLayout() {
     QVERIFY(!Child<QPushButton>("btnBack")->isEnabled());
     QCOMPARE(Child<QWidget>("btnUpdate")->x(), -100);
     QCOMPARE(Child<QAction>("mAbout")->text(), QStringLiteral("关于 Kavro"));
-    QCOMPARE(Child<QPushButton>("btnPicInsert")->palette().color(QPalette::ButtonText), QColor(0, 128, 128));
+    QCOMPARE(Child<QPushButton>("btnPicInsert")->palette().color(QPalette::ButtonText),
+             QColor(0, 128, 128));
     QCOMPARE(FForm->font().pixelSize(), 12);
     QVERIFY(FForm->Title().isEmpty());
     QCOMPARE(FForm->OutputDir(), FForm->ProgramDir() + "ScreenSavers/");
@@ -275,7 +285,8 @@ void TMainWindowTest::previewBoxHidesAndShowsThumbnail() {
     box->click();
     QVERIFY(!thumbnail->isVisible());
     auto* list = Child<QListWidget>("lstPicFiles");
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    QTest::mouseClick(
+        list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
     QCOMPARE(list->currentRow(), 1);
     QVERIFY(!thumbnail->isVisible());
     box->click();
@@ -317,7 +328,8 @@ void TMainWindowTest::deletingMiddleKeepsIndexAndThumbnail() {
     QCOMPARE(list->currentRow(), 2);
     QCOMPARE(list->item(2)->text(), files[3]);
     QCOMPARE(thumbnail->pixmap().width(), 40);  // still the deleted picture
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
+    QTest::mouseClick(
+        list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(2)).center());
     QCOMPARE(thumbnail->pixmap().width(), 50);
 }
 
@@ -342,7 +354,8 @@ void TMainWindowTest::namesOutputFromTitle() {
 
     TypeTitle(QStringLiteral("a/b"));
     LeaveTitle();
-    QCOMPARE(Child<QLineEdit>("edtCreate")->text(), QString::fromStdString(FForm->OutputDir()) + "a_b.exe");
+    QCOMPARE(Child<QLineEdit>("edtCreate")->text(),
+             QString::fromStdString(FForm->OutputDir()) + "a_b.exe");
     FForm->CopyControlsToSettings();
     QCOMPARE(QByteArray(FForm->Settings().Title), QByteArray("a/b"));
 }
@@ -377,7 +390,8 @@ void TMainWindowTest::titleExitReplacesChosenTarget() {
     QCOMPARE(Child<QLineEdit>("edtCreate")->text(), chosen);
     TypeTitle(QStringLiteral("Show"));
     LeaveTitle();
-    QCOMPARE(Child<QLineEdit>("edtCreate")->text(), QString::fromStdString(FForm->OutputDir()) + "Show.exe");
+    QCOMPARE(Child<QLineEdit>("edtCreate")->text(),
+             QString::fromStdString(FForm->OutputDir()) + "Show.exe");
 }
 
 void TMainWindowTest::enablesBackAndNextByPage() {
@@ -516,9 +530,9 @@ void TMainWindowTest::createsInstallerEndToEnd() {
     // " 我的 Show " in GBK: the title as typed, blanks kept.
     const QByteArray title("\x20\xCE\xD2\xB5\xC4\x20Show\x20", 11);
     QCOMPARE(QByteArray(bytes.constData() + trailer, 12), title + '\0');
-    QCOMPARE(Le32(bytes, trailer + 116), 0);       // SettingsOffset: no stubs
-    QCOMPARE(Le32(bytes, trailer + 120), 77965);   // SettingsSize
-    QCOMPARE(bytes.mid(0, 12), title + '\0');      // the record's Title
+    QCOMPARE(Le32(bytes, trailer + 116), 0);        // SettingsOffset: no stubs
+    QCOMPARE(Le32(bytes, trailer + 120), 77965);    // SettingsSize
+    QCOMPARE(bytes.mid(0, 12), title + '\0');       // the record's Title
     QCOMPARE(static_cast<uint8_t>(bytes[101]), 2);  // PictureCount
     QCOMPARE(Le32(bytes, 75115), 5);                // IntervalSeconds
     QCOMPARE(bytes[75140], '\1');                   // SoundIncluded
@@ -597,7 +611,8 @@ void TMainWindowTest::soundButtonsDriveThePlayer() {
     const std::string open = "open \"" + sound.fileName().toStdString() + "\" alias mp wait";
     QCOMPARE(FMedia->Commands, std::vector<std::string>({open, "play mp repeat"}));
     page->setCurrentIndex(0);  // leaving the options page stops the sound
-    QCOMPARE(FMedia->Commands, std::vector<std::string>({open, "play mp repeat", "stop mp", "close mp"}));
+    QCOMPARE(FMedia->Commands,
+             std::vector<std::string>({open, "play mp repeat", "stop mp", "close mp"}));
     page->setCurrentIndex(1);
     play->click();
     Child<QToolButton>("btnSoundClear")->click();
