@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "toolkit/Color.h"
 #include "toolkit/Font.h"
@@ -43,7 +44,8 @@ public:
     // Scales a graphic to fill r exactly, dropping or repeating pixels.
     virtual void StretchDraw(const TRect& r, const TBitmap& graphic);
     // Writes UTF-8 text with its top-left corner at (x, y); with a solid brush the text cell
-    // is filled with the brush colour first.
+    // (text width x font height) is filled with the brush colour first. Text needs a
+    // QGuiApplication.
     virtual void TextOut(int x, int y, const std::string& text);
     virtual int TextWidth(const std::string& text);
     // The font's line height, whatever the text holds.
@@ -57,7 +59,14 @@ protected:
     void SetImage(QImage* image) { FImage = image; }
 
 private:
+    // Copies sourceRect of src into dest by nearest pixel; answers the rectangle it changed.
+    TRect Blit(const TRect& dest, const QImage& src, const TRect& sourceRect);
+    TRect BlitRows1To1(const TRect& c, const QImage& src, int sx0, int sy0);
+    bool Drawable() const;
+
     QImage* FImage = nullptr;
     TBrush FBrush;
     TFont FFont;
+    // Source column of each changed column of a scaled copy, kept to save an allocation a call.
+    std::vector<int> FColumns;
 };
