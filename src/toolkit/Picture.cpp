@@ -50,19 +50,26 @@ extern "C" void JpegErrorExit(j_common_ptr cinfo) {
 // Warnings (a truncated file among them) are not errors and are not printed.
 extern "C" void JpegOutputMessage(j_common_ptr) {}
 
-bool JpegReadHeader(jpeg_decompress_struct* cinfo, TJpegError* error) {
-    if (setjmp(error->Jump)) {
-        return false;
-    }
-    jpeg_read_header(cinfo, TRUE);
-    return true;
-}
+enum class TJpegStep { Create, ReadHeader, Start, Finish };
 
-bool JpegStart(jpeg_decompress_struct* cinfo, TJpegError* error) {
+bool JpegRun(jpeg_decompress_struct* cinfo, TJpegError* error, TJpegStep step) {
     if (setjmp(error->Jump)) {
         return false;
     }
-    jpeg_start_decompress(cinfo);
+    switch (step) {
+        case TJpegStep::Create:
+            jpeg_create_decompress(cinfo);
+            break;
+        case TJpegStep::ReadHeader:
+            jpeg_read_header(cinfo, TRUE);
+            break;
+        case TJpegStep::Start:
+            jpeg_start_decompress(cinfo);
+            break;
+        case TJpegStep::Finish:
+            jpeg_finish_decompress(cinfo);
+            break;
+    }
     return true;
 }
 
@@ -89,16 +96,9 @@ bool JpegReadRows(jpeg_decompress_struct* cinfo,
     return true;
 }
 
-bool JpegFinish(jpeg_decompress_struct* cinfo, TJpegError* error) {
-    if (setjmp(error->Jump)) {
-        return false;
-    }
-    jpeg_finish_decompress(cinfo);
-    return true;
-}
-
 struct TJpegDecompressor {
-    jpeg_decompress_struct Info;
+    // Zeroed, so that destroying it is safe even when creating it failed.
+    jpeg_decompress_struct Info{};
     ~TJpegDecompressor() { jpeg_destroy_decompress(&Info); }
 };
 
@@ -138,14 +138,16 @@ void LoadJpeg(const std::string& fileName, TBitmap& bitmap) {
     error.Manager.error_exit = JpegErrorExit;
     error.Manager.output_message = JpegOutputMessage;
     error.Message[0] = 0;
-    jpeg_create_decompress(&jpeg.Info);
-    // Without a backing store, libjpeg refuses to allocate past this instead of trying.
-    jpeg.Info.mem->max_memory_to_use = static_cast<long>(MaxBytes);
-    jpeg_stdio_src(&jpeg.Info, file.get());
     auto jpegFail = [&] {
         Fail(fileName, std::string("JPEG 数据无法解码（") + error.Message + "）");
     };
-    if (!JpegReadHeader(&jpeg.Info, &error)) {
+    if (!JpegRun(&jpeg.Info, &error, TJpegStep::Create)) {
+        jpegFail();
+    }
+    // Without a backing store, libjpeg refuses to allocate past this instead of trying.
+    jpeg.Info.mem->max_memory_to_use = static_cast<long>(MaxBytes);
+    jpeg_stdio_src(&jpeg.Info, file.get());
+    if (!JpegRun(&jpeg.Info, &error, TJpegStep::ReadHeader)) {
         jpegFail();
     }
     CheckSize(fileName, jpeg.Info.image_width, jpeg.Info.image_height);
@@ -157,7 +159,7 @@ void LoadJpeg(const std::string& fileName, TBitmap& bitmap) {
     jpeg.Info.do_fancy_upsampling = TRUE;
     jpeg.Info.scale_num = 1;
     jpeg.Info.scale_denom = 1;
-    if (!JpegStart(&jpeg.Info, &error)) {
+    if (!JpegRun(&jpeg.Info, &error, TJpegStep::Start)) {
         jpegFail();
     }
     if (jpeg.Info.output_components != 4) {
@@ -173,7 +175,7 @@ void LoadJpeg(const std::string& fileName, TBitmap& bitmap) {
         CmykToRgb32(image, jpeg.Info.saw_Adobe_marker);
     }
     // Trailing garbage after the picture is no reason to refuse it.
-    JpegFinish(&jpeg.Info, &error);
+    JpegRun(&jpeg.Info, &error, TJpegStep::Finish);
 }
 
 // Width and height from a BMP header; Qt gives top-down pictures a negative height.

@@ -54,6 +54,16 @@ void Paint(TBitmap& b) {
 
 constexpr TColor Black = 0;
 
+// Every pixel of the canvas against want(x, y).
+template <typename F>
+void ExpectPixels(const TRecordingCanvas& c, int w, int h, F want) {
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            ASSERT_EQ(c.Pixel(x, y), want(x, y)) << x << "," << y;
+        }
+    }
+}
+
 }  // namespace
 
 TEST(CanvasFill, SolidFillsTheClippedRectangleOnly) {
@@ -62,12 +72,10 @@ TEST(CanvasFill, SolidFillsTheClippedRectangleOnly) {
     EXPECT_EQ(c.Brush().Bitmap, nullptr);
     c.Brush().Color = RGBColor(1, 2, 3);
     c.FillRect({-2, 1, 3, 9});
-    for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 6; ++x) {
-            bool inside = x < 3 && y >= 1;
-            EXPECT_EQ(c.Pixel(x, y), inside ? RGBColor(1, 2, 3) : Black) << x << "," << y;
-        }
-    }
+    ExpectPixels(c, 6, 4, [&](int x, int y) {
+        bool inside = x < 3 && y >= 1;
+        return inside ? RGBColor(1, 2, 3) : Black;
+    });
     ASSERT_EQ(c.ChangedRects.size(), 1u);
     EXPECT_EQ(c.ChangedRects[0], Rect(0, 1, 3, 4));
     c.FillRect({7, 0, 9, 4});
@@ -81,12 +89,10 @@ TEST(CanvasFill, PatternIsTiledFromTheCanvasOrigin) {
     TRecordingCanvas c(8, 5);
     c.Brush().Bitmap = &pattern;
     c.FillRect({1, 1, 7, 5});
-    for (int y = 0; y < 5; ++y) {
-        for (int x = 0; x < 8; ++x) {
-            bool inside = x >= 1 && x < 7 && y >= 1;
-            EXPECT_EQ(c.Pixel(x, y), inside ? Code(x % 3, y % 2) : Black) << x << "," << y;
-        }
-    }
+    ExpectPixels(c, 8, 5, [&](int x, int y) {
+        bool inside = x >= 1 && x < 7 && y >= 1;
+        return inside ? Code(x % 3, y % 2) : Black;
+    });
     EXPECT_EQ(c.ChangedRects.back(), Rect(1, 1, 7, 5));
     c.Brush().Reset();
     EXPECT_EQ(c.Brush().Bitmap, nullptr);
@@ -107,13 +113,11 @@ TEST(CanvasCopy, OneToOneIsClippedAtBothEnds) {
     TRecordingCanvas c(5, 4);
     // Dest starts left of and above the canvas; the source rectangle sticks out on the right.
     c.CopyRect({-1, -1, 4, 2}, src.Canvas(), {0, 0, 5, 3});
-    for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 5; ++x) {
-            // Canvas (x, y) takes source (x + 1, y + 1) while that lies inside the source.
-            bool inside = y <= 1 && x <= 2;
-            EXPECT_EQ(c.Pixel(x, y), inside ? Code(x + 1, y + 1) : Black) << x << "," << y;
-        }
-    }
+    ExpectPixels(c, 5, 4, [&](int x, int y) {
+        // Canvas (x, y) takes source (x + 1, y + 1) while that lies inside the source.
+        bool inside = y <= 1 && x <= 2;
+        return inside ? Code(x + 1, y + 1) : Black;
+    });
     ASSERT_EQ(c.ChangedRects.size(), 1u);
     EXPECT_EQ(c.ChangedRects[0], Rect(0, 0, 3, 2));
 }
@@ -141,11 +145,9 @@ TEST_P(CanvasScale, TakesTheNearestPixelByDroppingOrRepeating) {
     Paint(src);
     TRecordingCanvas c(p.DestWidth, p.DestWidth);
     c.StretchDraw({0, 0, p.DestWidth, p.DestWidth}, src);
-    for (int y = 0; y < p.DestWidth; ++y) {
-        for (int x = 0; x < p.DestWidth; ++x) {
-            ASSERT_EQ(c.Pixel(x, y), Code(p.Columns[x], p.Columns[y])) << x << "," << y;
-        }
-    }
+    ExpectPixels(c, p.DestWidth, p.DestWidth, [&](int x, int y) {
+        return Code(p.Columns[x], p.Columns[y]);
+    });
 }
 
 // Column i of the destination takes floor(i * sw / dw) of the source.
@@ -158,6 +160,17 @@ INSTANTIATE_TEST_SUITE_P(Widths,
                                          TScaleCase{7, 3, {0, 2, 4}},
                                          TScaleCase{3, 3, {0, 1, 2}}));
 
+TEST(CanvasCopy, LongShrinkingRowsFollowTheNearestPixelRule) {
+    // Long enough rows to take the blocked path; column i takes source column i * 100 / 37.
+    TBitmap src(100, 6);
+    Paint(src);
+    TRecordingCanvas c(37, 3);
+    c.StretchDraw({0, 0, 37, 3}, src);
+    ExpectPixels(c, 37, 3, [&](int x, int y) { return Code(x * 100 / 37, y * 2); });
+    EXPECT_EQ(c.Pixel(36, 0), Code(97, 0));
+    EXPECT_EQ(c.Pixel(10, 2), Code(27, 4));
+}
+
 TEST(CanvasCopy, ScaledCopyClipsTheDestinationWithoutShiftingTheMapping) {
     TBitmap src(4, 2);
     Paint(src);
@@ -167,12 +180,8 @@ TEST(CanvasCopy, ScaledCopyClipsTheDestinationWithoutShiftingTheMapping) {
     c.CopyRect({-3, 1, 5, 5}, src.Canvas(), {0, 0, 4, 2});
     const int cols[] = {1, 2, 2, 3};
     const int rows[] = {0, 0, 1};
-    for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 4; ++x) {
-            TColor want = y >= 1 ? Code(cols[x], rows[y - 1]) : Black;
-            EXPECT_EQ(c.Pixel(x, y), want) << x << "," << y;
-        }
-    }
+    ExpectPixels(
+        c, 4, 4, [&](int x, int y) { return y >= 1 ? Code(cols[x], rows[y - 1]) : Black; });
     EXPECT_EQ(c.ChangedRects.back(), Rect(0, 1, 4, 4));
 }
 
@@ -209,12 +218,8 @@ TEST(CanvasDraw, DrawsUnscaledAndClipsNegativePositions) {
     Paint(g);
     TRecordingCanvas c(4, 4);
     c.Draw(-1, 2, g);
-    for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 4; ++x) {
-            TColor want = (y >= 2 && x <= 1) ? Code(x + 1, y - 2) : Black;
-            EXPECT_EQ(c.Pixel(x, y), want) << x << "," << y;
-        }
-    }
+    ExpectPixels(
+        c, 4, 4, [&](int x, int y) { return (y >= 2 && x <= 1) ? Code(x + 1, y - 2) : Black; });
     ASSERT_EQ(c.ChangedRects.size(), 1u);
     EXPECT_EQ(c.ChangedRects[0], Rect(0, 2, 2, 4));
     c.Draw(4, 0, g);
