@@ -37,7 +37,9 @@ public:
 
     // Fills r (clipped) with the brush colour, or with the brush pattern.
     virtual void FillRect(const TRect& r);
-    // Copies sourceRect of source into dest, scaling by nearest pixel when the sizes differ.
+    // Copies sourceRect of source into dest, scaling by nearest pixel when the sizes differ:
+    // destination column i takes source column sourceRect.Left + i * sw / dw (rows alike).
+    // Pixels whose source lies outside the source image stay as they were.
     virtual void CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect);
     // Draws a graphic unscaled with its top-left corner at (x, y).
     virtual void Draw(int x, int y, const TBitmap& graphic);
@@ -61,7 +63,6 @@ protected:
 private:
     // Copies sourceRect of src into dest by nearest pixel; answers the rectangle it changed.
     TRect Blit(const TRect& dest, const QImage& src, const TRect& sourceRect);
-    TRect BlitRows1To1(const TRect& c, const QImage& src, int sx0, int sy0);
     bool Drawable() const;
 
     QImage* FImage = nullptr;
