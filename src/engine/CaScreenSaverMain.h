@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/CbScreenSaver.h"
+#include "toolkit/Picture.h"
+
+// A slide show of picture files with an optional sound file.
+class TCaScreenSaverMain : public TCbScreenSaver {
+public:
+    // The picture list is borrowed and must outlive the show. inPanel forces fitting to the
+    // screen in the show's own copy of the settings.
+    TCaScreenSaverMain(TCanvas& targetCanvas,
+                       const TRect& targetRect,
+                       const TSaverSettings& settings,
+                       const std::vector<std::string>& pictureFiles,
+                       const std::string& soundFileName,
+                       bool inPanel,
+                       const TShowServices& services);
+
+protected:
+    const TBitmap& GetPicture(int32_t index) override;
+    std::string GetSoundFileName() override;
+
+private:
+    const std::vector<std::string>& FPictureFiles;
+    std::string FSoundFileName;
+    TPicture FPictureLoader;
+};
