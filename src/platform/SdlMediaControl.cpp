@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -105,8 +106,9 @@ int TSdlMediaControl::Open(const std::string& fileName) {
         return ErrCannotRead;
     }
     const std::span<const uint8_t> music = RmidMidiData(FData);
-    FMusic = music.empty() ? nullptr
-                           : Mix_LoadMUS_RW(SDL_RWFromConstMem(music.data(), int(music.size())), 1);
+    const bool loadable = !music.empty() && music.size() <= size_t(INT_MAX);
+    FMusic =
+        loadable ? Mix_LoadMUS_RW(SDL_RWFromConstMem(music.data(), int(music.size())), 1) : nullptr;
     if (!FMusic) {
         TSdlAudio::LogFailure("cannot decode a sound file");
         FData.clear();
