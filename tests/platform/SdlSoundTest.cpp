@@ -327,10 +327,17 @@ void PrintTo(const DiskCase& c, std::ostream* os) {
 
 class SdlSoundDiskTest : public SdlSoundTest, public testing::WithParamInterface<DiskCase> {
 protected:
+    void SetUp() override {
+        SdlSoundTest::SetUp();
+        const char* driver = std::getenv("SDL_AUDIODRIVER");
+        savedDriver = driver ? driver : "";
+    }
     void TearDown() override {
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("SDL_AUDIODRIVER", savedDriver.c_str(), 1);
         SdlSoundTest::TearDown();
     }
+
+    std::string savedDriver;
 };
 
 // The disk driver writes the mixed output to a file: it must hold real sound, not silence.
