@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFocusEvent>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,6 +62,7 @@ private slots:
     void placesThumbnail_data();
     void placesThumbnail();
     void previewBoxHidesAndShowsThumbnail();
+    void undecodablePictureReportsAndKeepsThumbnail();
     void deletingOnlyEntryDisablesAtIdle();
     void deletingMiddleKeepsIndexAndThumbnail();
     void deletingLastSelectsNewLast();
@@ -68,6 +70,7 @@ private slots:
     void refusesCreateWithoutTitle_data();
     void refusesCreateWithoutTitle();
     void titleExitReplacesChosenTarget();
+    void onlyMovingToAnotherControlLeavesTitle();
     void enablesBackAndNextByPage();
     void pageSwitchesStopAndRestartPanelPreview();
     void enteringCreatePageWithoutPicturesStartsNothing();
@@ -295,6 +298,26 @@ void TMainWindowTest::previewBoxHidesAndShowsThumbnail() {
     QCOMPARE(thumbnail->geometry(), QRect(39, 0, 103, 137));
 }
 
+void TMainWindowTest::undecodablePictureReportsAndKeepsThumbnail() {
+    const QString good = Picture("good.bmp", 30, 40);
+    QFile bad(FDir->filePath("bad.jpg"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("not a picture");
+    bad.close();
+    FDialogs->Pictures.push_back({good, bad.fileName()});
+    Child<QPushButton>("btnPicInsert")->click();
+    auto* thumbnail = Child<QLabel>("imgPic");
+    QCOMPARE(thumbnail->geometry(), QRect(39, 0, 103, 137));
+    auto* list = Child<QListWidget>("lstPicFiles");
+    QTest::mouseClick(
+        list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    QCOMPARE(FMessages.size(), 1);
+    QVERIFY(FMessages[0].startsWith("KAVRO|"));
+    QVERIFY(FMessages[0].contains(bad.fileName()));
+    QCOMPARE(thumbnail->geometry(), QRect(39, 0, 103, 137));
+    QCOMPARE(thumbnail->pixmap().size(), QSize(30, 40));
+}
+
 void TMainWindowTest::deletingOnlyEntryDisablesAtIdle() {
     FDialogs->Pictures.push_back({Picture("only.bmp", 20, 10)});
     Child<QPushButton>("btnPicInsert")->click();
@@ -392,6 +415,18 @@ void TMainWindowTest::titleExitReplacesChosenTarget() {
     LeaveTitle();
     QCOMPARE(Child<QLineEdit>("edtCreate")->text(),
              QString::fromStdString(FForm->OutputDir()) + "Show.exe");
+}
+
+void TMainWindowTest::onlyMovingToAnotherControlLeavesTitle() {
+    TypeTitle(QStringLiteral("Show"));
+    auto* title = Child<QLineEdit>("edtTitle");
+    auto* output = Child<QLineEdit>("edtCreate");
+    QFocusEvent toOtherWindow(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(title, &toOtherWindow);
+    QVERIFY(output->text().isEmpty());
+    QFocusEvent toNextControl(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(title, &toNextControl);
+    QCOMPARE(output->text(), QString::fromStdString(FForm->OutputDir()) + "Show.exe");
 }
 
 void TMainWindowTest::enablesBackAndNextByPage() {
