@@ -255,26 +255,17 @@ void TfrmMain::btnSoundClearClick() {
 }
 
 void TfrmMain::btnTransitionsClick() {
-    if (FForms.frmTransitions == nullptr ||
-        !FForms.frmTransitions->EditTransitions(FSettings.Transitions)) {
-        return;
-    }
-    for (int k = 0; k < TransitionCount; ++k) {
-        FSettings.Transitions[k] = FForms.frmTransitions->FChecks[k]->isChecked() ? 1 : 0;
+    TfrmTransitions* dialog = FForms.frmTransitions;
+    if (dialog != nullptr && dialog->EditTransitions(FSettings.Transitions)) {
+        dialog->WriteTransitions(FSettings.Transitions);
     }
 }
 
 void TfrmMain::btnDescriptionClick() {
     TfrmDescription* dialog = FForms.frmDescription;
-    if (dialog == nullptr || !dialog->EditDescription(FSettings.Description)) {
-        return;
+    if (dialog != nullptr && dialog->EditDescription(FSettings.Description)) {
+        dialog->WriteDescription(FSettings.Description);
     }
-    TSaverDescription& d = FSettings.Description;
-    d.ShowDescription = dialog->chkExists->isChecked() ? 1 : 0;
-    WriteFieldUtf8(d.DescriptionText, dialog->Memo->toPlainText().toStdString());
-    WriteFieldUtf8(d.WebAddress, dialog->edtA->text().toStdString());
-    WriteFieldUtf8(d.CompanyName, dialog->edtB->text().toStdString());
-    WriteFieldUtf8(d.RightsNotice, dialog->edtC->text().toStdString());
 }
 
 void TfrmMain::pnlBackColorClick() {
