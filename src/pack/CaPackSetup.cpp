@@ -51,8 +51,8 @@ void TCaPackSetup::AddSettings(const TSaverSettings& settings) {
 
 void TCaPackSetup::AddImagePack(const std::vector<std::string>& pictureFiles) {
     auto images = std::make_unique<TCaPackImages>();
-    // The pack must fit into what is left of this file, so it fails before reading too much.
-    images->SetSizeLimit(SizeLimit() - FSize);
+    // The pack must leave room for the rest of this file, so it fails before reading too much.
+    images->SetSizeLimit(SizeLimit() - FSize - TailLength);
     images->AddMarker();
     images->AddImages(pictureFiles);
     images->AddDirectory();
