@@ -88,7 +88,7 @@ int32_t TCaPack::AddFile(const std::string& fileName) {
     return AddStream(file);
 }
 
-void TCaPack::SaveToFile(const std::string& fileName) const {
+void TCaPack::SaveToFile(const std::string& fileName) {
     QSaveFile file(QString::fromStdString(fileName));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw std::runtime_error("无法创建文件 " + fileName);

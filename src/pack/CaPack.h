@@ -25,7 +25,7 @@ public:
     // Appends a whole file, opened read-only; returns its length.
     int32_t AddFile(const std::string& fileName);
     // Replaces fileName with the stream's bytes only once all of them are written.
-    void SaveToFile(const std::string& fileName) const;
+    void SaveToFile(const std::string& fileName);
 
     int32_t Size() const { return FSize; }
     const QByteArray& Stream() const { return FStream; }
