@@ -78,12 +78,27 @@ std::pair<double, long> RunCat(const Pictures& pictures, const std::string& outp
     return Wait(child, start);
 }
 
-std::pair<double, long> RunBuild(const Pictures& pictures, const std::string& output) {
+struct BuildFigures {
+    double seconds;
+    long peak;
+    double assembleSeconds;  // steps 1 to 8: reading and copying
+    double saveSeconds;      // step 10: writing, fsync and rename
+};
+
+BuildFigures RunBuild(const Pictures& pictures, const std::string& output) {
     TSaverSettings settings;
     InitSaverSettings(settings);
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) {
+        std::exit(1);
+    }
     auto start = std::chrono::steady_clock::now();
     pid_t child = fork();
     if (child == 0) {
+        // The time of each progress step, sent back to the parent.
+        double steps[12] = {};
+        int step = 0;
+        auto begin = std::chrono::steady_clock::now();
         try {
             BuildInstaller(output,
                            "Bench",
@@ -92,18 +107,34 @@ std::pair<double, long> RunBuild(const Pictures& pictures, const std::string& ou
                            pictures.names,
                            "",
                            pictures.Path("out"),
-                           [] {});
+                           [&] {
+                               steps[++step] = std::chrono::duration<double>(
+                                                   std::chrono::steady_clock::now() - begin)
+                                                   .count();
+                           });
         } catch (const std::exception& e) {
             std::fprintf(stderr, "%s\n", e.what());
             _exit(1);
         }
-        _exit(0);
+        double figures[2] = {steps[8], steps[10] - steps[9]};
+        _exit(write(pipeFds[1], figures, sizeof figures) == sizeof figures ? 0 : 1);
     }
-    return Wait(child, start);
+    close(pipeFds[1]);
+    auto [seconds, peak] = Wait(child, start);
+    double figures[2] = {};
+    if (read(pipeFds[0], figures, sizeof figures) != sizeof figures) {
+        std::exit(1);
+    }
+    close(pipeFds[0]);
+    return {seconds, peak, figures[0], figures[1]};
 }
 
-// Flushes what earlier steps left dirty, so that no step pays for another's writes.
-void Settle() {
+// Removes the outputs of earlier runs and flushes what they left dirty, so that each run starts
+// from the same state and no run pays for another's writes.
+void Settle(const Pictures& pictures) {
+    for (const char* name : {"cat.out", "installer.exe"}) {
+        std::remove(pictures.Path(name).c_str());
+    }
     sync();
 }
 
@@ -122,24 +153,30 @@ void BM_BuildInstallerBesideCat(benchmark::State& state) {
     double catSeconds = 0;
     double catFsyncSeconds = 0;
     double buildSeconds = 0;
+    double assembleSeconds = 0;
+    double saveSeconds = 0;
     double slowestBuild = 0;
     long peak = 0;
     for (auto _ : state) {
-        Settle();
+        Settle(pictures);
         catSeconds += RunCat(pictures, pictures.Path("cat.out")).first;
-        Settle();
+        Settle(pictures);
         catFsyncSeconds += RunCatAndFsync(pictures, pictures.Path("cat.out"));
-        Settle();
-        auto [seconds, rss] = RunBuild(pictures, pictures.Path("installer.exe"));
-        buildSeconds += seconds;
-        slowestBuild = std::max(slowestBuild, seconds);
-        peak = std::max(peak, rss);
-        state.SetIterationTime(seconds);
+        Settle(pictures);
+        BuildFigures build = RunBuild(pictures, pictures.Path("installer.exe"));
+        buildSeconds += build.seconds;
+        assembleSeconds += build.assembleSeconds;
+        saveSeconds += build.saveSeconds;
+        slowestBuild = std::max(slowestBuild, build.seconds);
+        peak = std::max(peak, build.peak);
+        state.SetIterationTime(build.seconds);
     }
     double total = static_cast<double>(PictureCount) * PictureSize;
     auto average = benchmark::Counter::kAvgIterations;
     state.counters["cat_ms"] = benchmark::Counter(catSeconds * 1000, average);
     state.counters["cat_fsync_ms"] = benchmark::Counter(catFsyncSeconds * 1000, average);
+    state.counters["assemble_ms"] = benchmark::Counter(assembleSeconds * 1000, average);
+    state.counters["save_ms"] = benchmark::Counter(saveSeconds * 1000, average);
     state.counters["slowest_ms"] = slowestBuild * 1000;
     state.counters["ratio_cat"] = buildSeconds / catSeconds;
     state.counters["ratio_cat_fsync"] = buildSeconds / catFsyncSeconds;

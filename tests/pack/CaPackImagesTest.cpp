@@ -114,12 +114,10 @@ TEST(ImagePack, MissingPictureStopsThePack) {
     std::string gone = files.Path("gone.jpg");
     TCaPackImages pack;
     pack.AddMarker();
-    try {
-        pack.AddImages({files.Write("a.jpg", "abc"), gone});
-        FAIL();
-    } catch (const std::runtime_error& e) {
-        EXPECT_EQ(e.what(), "无法打开文件 " + gone);
-    }
+    EXPECT_EQ(ErrorOf([&] {
+                  pack.AddImages({files.Write("a.jpg", "abc"), gone});
+              }),
+              "无法打开文件 " + gone);
     EXPECT_EQ(pack.Stream().toStdString(), "sky mirror bandabc");
 }
 
@@ -142,12 +140,7 @@ TEST(ImagePack, PackReachingTwoGibibytesIsRefusedBeforeReading) {
     }
     TCaPackImages pack;
     pack.AddMarker();
-    try {
-        pack.AddImages(names);
-        FAIL();
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "安装文件超过 2 GB 的上限");
-    }
+    EXPECT_EQ(ErrorOf([&] { pack.AddImages(names); }), "安装文件超过 2 GB 的上限");
     EXPECT_EQ(pack.Size(), 15);
     EXPECT_EQ(pack.ImageCount(), 0);
 }

@@ -95,12 +95,7 @@ TEST(InstallerSound, ExtensionAndOffsetsOfTheSoundPiece) {
     EXPECT_EQ(setup.Stream().toStdString().substr(5), TPackFiles::Pattern(5000, 4));
 
     std::string gone = files.Path("gone.wav");
-    try {
-        setup.AddSound(gone);
-        FAIL();
-    } catch (const std::runtime_error& e) {
-        EXPECT_EQ(e.what(), "无法打开文件 " + gone);
-    }
+    EXPECT_EQ(ErrorOf([&] { setup.AddSound(gone); }), "无法打开文件 " + gone);
 }
 
 TEST(InstallerLimit, PackThatWouldNotFitIsRefused) {
@@ -112,12 +107,7 @@ TEST(InstallerLimit, PackThatWouldNotFitIsRefused) {
     // With the trailer, its length and the marker the file would end exactly at the ceiling.
     setup.SetSizeLimit(77965 + 3548 + 165);
     setup.AddSettings(settings);
-    try {
-        setup.AddImagePack({picture});
-        FAIL();
-    } catch (const std::runtime_error& e) {
-        EXPECT_STREQ(e.what(), "安装文件超过 2 GB 的上限");
-    }
+    EXPECT_EQ(ErrorOf([&] { setup.AddImagePack({picture}); }), "安装文件超过 2 GB 的上限");
     EXPECT_EQ(setup.Size(), 77965);
     setup.SetSizeLimit(77965 + 3548 + 165 + 1);
     setup.AddImagePack({picture});

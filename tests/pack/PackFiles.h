@@ -1,13 +1,20 @@
 #pragma once
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -54,12 +61,34 @@ private:
     QTemporaryDir FDir;
 };
 
+// The message of the runtime error that work throws; empty when it throws none.
+template <class Work>
+std::string ErrorOf(Work&& work) {
+    try {
+        work();
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return {};
+}
+
+// Runs check in a child process under the given resource limit, with SIGXFSZ ignored so that
+// writes past RLIMIT_FSIZE fail instead of killing it. Returns 0 when check returned true.
+inline int InChildWithLimit(int resource, rlim_t limit, const std::function<bool()>& check) {
+    pid_t child = fork();
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit rl{limit, limit};
+        setrlimit(resource, &rl);
+        _exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 inline int32_t Le32(const std::string& bytes, size_t offset) {
     int32_t value;
     std::memcpy(&value, bytes.data() + offset, 4);
     return value;
-}
-
-inline std::string Le32Bytes(int32_t value) {
-    return std::string(reinterpret_cast<const char*>(&value), 4);
 }
