@@ -79,7 +79,10 @@ INSTANTIATE_TEST_SUITE_P(Counts,
                          testing::Values(CountCase{0, 0, 3348, 0},
                                          CountCase{1, 10, 3358, 15},
                                          CountCase{2, 7, 3362, 22},
-                                         CountCase{255, 3, 4113, 777}));
+                                         CountCase{255, 3, 4113, 777}),
+                         [](const testing::TestParamInfo<CountCase>& info) {
+                             return std::to_string(info.param.pictures) + "_pictures";
+                         });
 
 TEST(ImagePack, ZeroLengthPictureSharesItsOffsetWithTheNext) {
     TPackFiles files;

@@ -70,7 +70,11 @@ INSTANTIATE_TEST_SUITE_P(Stubs, InstallerStubs, testing::Values(
     StubCase{-1, 30, -1, 0, 30, 0, 0, 30},
     StubCase{100, -1, 20, 0, 0, 100, 20, 120},
     StubCase{7, 0, 10, 7, 0, 7, 10, 17},
-    StubCase{0, 0, 0, 0, 0, 0, 0, 0}));
+    StubCase{0, 0, 0, 0, 0, 0, 0, 0}),
+    [](const testing::TestParamInfo<StubCase>& info) {
+        auto size = [](int n) { return n < 0 ? "absent"s : std::to_string(n); };
+        return "ie_" + size(info.param.ie) + "_ss_" + size(info.param.ss) + "_ui_" + size(info.param.ui);
+    });
 // clang-format on
 
 TEST(InstallerTitle, KeepsSpacesAndIsCutAt100Bytes) {
