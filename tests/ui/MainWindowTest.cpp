@@ -9,12 +9,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <cstring>
 
@@ -32,7 +34,11 @@
 #include "ui/UpDown.h"
 #include "ui/WhenModal.h"
 #include "ui/WizardRules.h"
+#include "ui/uAbout.h"
+#include "ui/uDescription.h"
 #include "ui/uMain.h"
+#include "ui/uText.h"
+#include "ui/uTransitions.h"
 
 namespace {
 
@@ -82,6 +88,11 @@ private slots:
     void colourCancelStillSetsPreviewPanel();
     void fullListGivesPictureCount255();
     void soundButtonsDriveThePlayer();
+    void captionSlotStaysWithThePosition();
+    void captionNeedsASelection();
+    void transitionsComeBackOnlyOnOk();
+    void descriptionComesBackOnlyOnOk();
+    void aboutOpensFromItsEntry();
 
 private:
     template <typename T>
@@ -107,6 +118,10 @@ private:
     std::unique_ptr<TRecordingFileBrowser> FBrowser;
     std::unique_ptr<TScriptedDialogs> FDialogs;
     std::unique_ptr<TfrmMain> FForm;
+    std::unique_ptr<TfrmAbout> FAbout;
+    std::unique_ptr<TfrmTransitions> FTransitions;
+    std::unique_ptr<TfrmDescription> FDescription;
+    std::unique_ptr<TfrmText> FText;
     QStringList FMessages;
 };
 
@@ -126,6 +141,11 @@ void TMainWindowTest::init() {
                                    *FDialogs,
                                    FDir->path().toStdString() + "/"};
     FForm = std::make_unique<TfrmMain>(services);
+    FAbout = std::make_unique<TfrmAbout>();
+    FTransitions = std::make_unique<TfrmTransitions>();
+    FDescription = std::make_unique<TfrmDescription>();
+    FText = std::make_unique<TfrmText>();
+    FForm->SetForms({FAbout.get(), FTransitions.get(), FDescription.get(), FText.get()});
     FForm->show();
     FMessages.clear();
     SetMessageHook(
@@ -135,6 +155,10 @@ void TMainWindowTest::init() {
 void TMainWindowTest::cleanup() {
     SetMessageHook({});
     FForm.reset();
+    FText.reset();
+    FDescription.reset();
+    FTransitions.reset();
+    FAbout.reset();
     FDir.reset();
 }
 
@@ -659,6 +683,111 @@ void TMainWindowTest::soundButtonsDriveThePlayer() {
     Child<QToolButton>("btnSoundOpen")->click();
     play->click();  // the file is gone: nothing
     QCOMPARE(FMedia->Commands.size(), 8u);
+}
+
+void TMainWindowTest::captionSlotStaysWithThePosition() {
+    FDialogs->Pictures.push_back(Names("p", 5));
+    Child<QPushButton>("btnPicInsert")->click();
+    auto* list = Child<QListWidget>("lstPicFiles");
+    list->setCurrentRow(2);
+    WhenModal<TfrmText>([](TfrmText* dialog) {
+        dialog->findChild<QPlainTextEdit*>("moText")->setPlainText(QStringLiteral("第三张"));
+        dialog->findChild<QPushButton*>("btnOK")->click();
+    });
+    Child<QPushButton>("btnPicText")->click();
+    const char gbk[] = "\xB5\xDA\xC8\xFD\xD5\xC5";  // 第三张
+    QCOMPARE(QByteArray(FForm->Settings().PictureTexts[2].Text), QByteArray(gbk));
+    QCOMPARE(FForm->Settings().PictureTexts[3].Text[0], '\0');
+    Child<QPushButton>("btnPicDelete")->click();
+    // The picture that moved up to position 2 now carries that caption.
+    QCOMPARE(list->item(2)->text(), FDir->filePath("p3.jpg"));
+    QCOMPARE(QByteArray(FForm->Settings().PictureTexts[2].Text), QByteArray(gbk));
+
+    WhenModal<TfrmText>([](TfrmText* dialog) {
+        dialog->findChild<QPlainTextEdit*>("moText")->setPlainText(QStringLiteral("changed"));
+        dialog->reject();
+    });
+    Child<QPushButton>("btnPicText")->click();
+    QCOMPARE(QByteArray(FForm->Settings().PictureTexts[2].Text), QByteArray(gbk));
+}
+
+void TMainWindowTest::captionNeedsASelection() {
+    const TSaverSettings before = FForm->Settings();
+    bool opened = false;
+    QTimer* watcher = WhenModal<TfrmText>([&opened](TfrmText* dialog) {
+        opened = true;
+        dialog->reject();
+    });
+    Child<QPushButton>("btnPicText")->click();
+    QCoreApplication::processEvents();
+    delete watcher;
+    QVERIFY(!opened);
+    QVERIFY(std::memcmp(&before, &FForm->Settings(), sizeof before) == 0);
+}
+
+void TMainWindowTest::transitionsComeBackOnlyOnOk() {
+    WhenModal<TfrmTransitions>([](TfrmTransitions* dialog) {
+        for (int k = 1; k <= 20; ++k) {
+            dialog->findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(k))->setChecked(k == 3);
+        }
+        dialog->reject();
+    });
+    Child<QPushButton>("btnTransitions")->click();
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(FForm->Settings().Transitions), 20),
+             QByteArray(20, '\1'));
+
+    WhenModal<TfrmTransitions>([](TfrmTransitions* dialog) {
+        QVERIFY(
+            dialog->findChild<QCheckBox*>("CheckBox7")->isChecked());  // reloaded from the record
+        for (int k = 1; k <= 20; ++k) {
+            dialog->findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(k))->setChecked(k == 3);
+        }
+        dialog->findChild<QPushButton*>("btnOK")->click();
+    });
+    Child<QPushButton>("btnTransitions")->click();
+    QByteArray expected(20, '\0');
+    expected[2] = 1;
+    QCOMPARE(QByteArray(reinterpret_cast<const char*>(FForm->Settings().Transitions), 20),
+             expected);
+}
+
+void TMainWindowTest::descriptionComesBackOnlyOnOk() {
+    auto fill = [](TfrmDescription* dialog) {
+        dialog->findChild<QCheckBox*>("chkExists")->setChecked(true);
+        dialog->findChild<QPlainTextEdit*>("Memo")->setPlainText("line 1\nline 2");
+        dialog->findChild<QLineEdit*>("edtA")->setText("www.example.org");
+        dialog->findChild<QLineEdit*>("edtB")->setText(QStringLiteral("公司"));
+        dialog->findChild<QLineEdit*>("edtC")->setText("(c) 2026");
+    };
+    WhenModal<TfrmDescription>([&fill](TfrmDescription* dialog) {
+        fill(dialog);
+        dialog->reject();
+    });
+    Child<QPushButton>("btnDescription")->click();
+    QCOMPARE(FForm->Settings().Description.ShowDescription, 0);
+    QCOMPARE(FForm->Settings().Description.WebAddress[0], '\0');
+
+    WhenModal<TfrmDescription>([&fill](TfrmDescription* dialog) {
+        fill(dialog);
+        dialog->findChild<QPushButton*>("btnOK")->click();
+    });
+    Child<QPushButton>("btnDescription")->click();
+    const TSaverDescription& d = FForm->Settings().Description;
+    QCOMPARE(d.ShowDescription, 1);
+    QCOMPARE(QByteArray(d.DescriptionText), QByteArray("line 1\r\nline 2"));
+    QCOMPARE(QByteArray(d.WebAddress), QByteArray("www.example.org"));
+    QCOMPARE(QByteArray(d.CompanyName), QByteArray("\xB9\xAB\xCB\xBE"));
+    QCOMPARE(QByteArray(d.RightsNotice), QByteArray("(c) 2026"));
+}
+
+void TMainWindowTest::aboutOpensFromItsEntry() {
+    QString caption;
+    WhenModal<TfrmAbout>([&caption](TfrmAbout* dialog) {
+        caption = dialog->windowTitle();
+        dialog->findChild<QPushButton*>("btnExit")->click();
+    });
+    Child<QToolButton>("btnAbout")->click();
+    QCOMPARE(caption, QStringLiteral("关于 Kavro"));
 }
 
 QTEST_MAIN(TMainWindowTest)

@@ -4,9 +4,10 @@
 #include <QTimer>
 #include <functional>
 
-// Acts on the modal window of type T as soon as it is open, as a user would.
+// Acts on the modal window of type T as soon as it is open, as a user would. Deleting the
+// answered watcher calls the action off.
 template <typename T>
-void WhenModal(const std::function<void(T*)>& act) {
+QTimer* WhenModal(const std::function<void(T*)>& act) {
     auto* timer = new QTimer;
     timer->setInterval(5);
     QObject::connect(timer, &QTimer::timeout, [timer, act] {
@@ -17,4 +18,5 @@ void WhenModal(const std::function<void(T*)>& act) {
         }
     });
     timer->start();
+    return timer;
 }
