@@ -40,9 +40,6 @@ namespace {
 
 const QString NoPictures = QStringLiteral("你还没有插入任何图片呢!");
 const QString NoTitle = QStringLiteral("你还没输入标题吧!");
-constexpr TColor FrameColor = 11069181;
-constexpr TColor ThumbnailColor = 9171921;
-constexpr TColor SwatchColor = 16744448;
 
 // Shows the busy cursor over the whole application while it lives.
 class TBusyCursor {
