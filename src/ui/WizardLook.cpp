@@ -5,12 +5,6 @@
 
 #include "ui/BaFunction.h"
 
-namespace {
-
-constexpr TColor FrameColor = 11069181;
-
-}  // namespace
-
 QColor ToQColor(TColor color) {
     return QColor(ColorRed(color), ColorGreen(color), ColorBlue(color));
 }
@@ -44,7 +38,7 @@ QFrame* MakeFramePanel(QWidget* parent, const QRect& geometry) {
     auto* frame = new QFrame(parent);
     frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
     frame->setGeometry(geometry);
-    SetPanelColor(frame, FrameColor);
+    SetPanelColor(frame, FramePanelColor);
     return frame;
 }
 
@@ -60,7 +54,7 @@ QLabel* MakeCaptionPanel(QWidget* parent, const QString& text, int left, int top
     auto* caption = new QLabel(text, parent);
     caption->setFrameStyle(QFrame::Panel | QFrame::Raised);
     caption->setContentsMargins(4, 0, 4, 0);
-    SetPanelColor(caption, FrameColor);
+    SetPanelColor(caption, FramePanelColor);
     caption->adjustSize();
     caption->move(left, top);
     return caption;

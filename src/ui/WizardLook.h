@@ -12,6 +12,10 @@ class QLabel;
 class QWidget;
 
 // The wizard's fonts and panels, shared by the layout of its pages.
+
+// The yellow of framing and caption panels (red 253, green 230, blue 168).
+constexpr TColor FramePanelColor = 11069181;
+
 QColor ToQColor(TColor color);
 QFont WindowFont();
 QFont SongFont();

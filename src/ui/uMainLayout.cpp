@@ -191,7 +191,7 @@ void TfrmMain::CreateOptionsPage(QWidget* page) {
     hint->setFrameStyle(QFrame::Panel | QFrame::Raised);
     hint->setContentsMargins(6, 0, 6, 0);
     hint->setGeometry(6, 6, 576, 36);
-    SetPanelColor(hint, 11069181);
+    SetPanelColor(hint, FramePanelColor);
 
     MakeFramePanel(page, QRect(6, 56, 576, 62));
     QLabel* soundCaption =
