@@ -12,6 +12,8 @@ class TransitionsDialogTest : public QObject {
 
 private:
     TfrmTransitions* dialog = nullptr;
+    // A refusal the test did not expect must not block on a real box.
+    TMessageRecorder messages;
     QCheckBox* Box(int number) {
         return dialog->findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(number));
     }
@@ -22,7 +24,11 @@ private:
     }
 
 private slots:
-    void init() { dialog = new TfrmTransitions; }
+    void init() {
+        dialog = new TfrmTransitions;
+        messages.Captions.clear();
+        messages.Texts.clear();
+    }
     void cleanup() { delete dialog; }
 
     void boxesStandInColumnsOfFour() {
@@ -81,7 +87,6 @@ private slots:
     void noneTickedIsRefusedUntilOneIs() {
         uint8_t flags[TransitionCount];
         std::memset(flags, 1, sizeof flags);
-        TMessageRecorder messages;
         WhileOpen(dialog, [&] {
             UntickAll();
             QVERIFY(dialog->NoneSelected());
@@ -106,7 +111,6 @@ private slots:
     void cancelWithNoneTickedIsAllowed() {
         uint8_t flags[TransitionCount];
         std::memset(flags, 1, sizeof flags);
-        TMessageRecorder messages;
         WhileOpen(dialog, [&] {
             UntickAll();
             dialog->findChild<QPushButton*>("BitBtn2")->click();
