@@ -85,6 +85,7 @@ private slots:
     void panelPreviewDrawsOnThePanel();
     void createsInstallerEndToEnd();
     void missingSoundFailsBuildAndClearsProgress();
+    void chosenTargetPassesWithoutTitleAndOpensDefaultFolder();
     void colourCancelStillSetsPreviewPanel();
     void fullListGivesPictureCount255();
     void soundButtonsDriveThePlayer();
@@ -627,6 +628,23 @@ void TMainWindowTest::missingSoundFailsBuildAndClearsProgress() {
     QVERIFY(QApplication::overrideCursor() == nullptr);
     QVERIFY(FBrowser->Folders.empty());
     QVERIFY(!QFile::exists(QString::fromStdString(FForm->OutputDir()) + "Show.exe"));
+}
+
+void TMainWindowTest::chosenTargetPassesWithoutTitleAndOpensDefaultFolder() {
+    FDialogs->Pictures.push_back({Picture("p.bmp", 8, 8)});
+    Child<QPushButton>("btnPicInsert")->click();
+    QVERIFY(QDir(FDir->path()).mkpath("elsewhere"));
+    const QString chosen = FDir->filePath("elsewhere/mine.exe");
+    FDialogs->Targets.push_back(chosen);
+    Child<QToolButton>("btnCreateOpen")->click();
+    Child<QPushButton>("btnCreate")->click();
+    QCOMPARE(FMessages, QStringList({"Kavro|已经成功的完成!"}));
+    QVERIFY(QFile::exists(chosen));
+    QVERIFY(QDir(QString::fromStdString(FForm->OutputDir())).exists());
+    QCOMPARE(FBrowser->Folders, std::vector<std::string>({FForm->OutputDir()}));
+    // No title was given: the record holds the title edit's text as it stands.
+    QCOMPARE(QByteArray(FForm->Settings().Title),
+             QByteArray::fromStdString(Utf8ToGbk(TitlePlaceholder.toStdString())));
 }
 
 void TMainWindowTest::colourCancelStillSetsPreviewPanel() {
