@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QTimer>
+#include <cmath>
 
 #include "engine/CaScreenSaverMain.h"
 #include "engine/MouseCursor.h"
@@ -59,12 +60,17 @@ void TCaSaverForm::FormCreate() {
     FCursor->Hide();
     FEnded = false;
     FMouseMoves = 0;
+    // The screen's size comes in device pixels; the window is placed in logical ones.
     QPoint origin(0, 0);
+    double dpr = 1.0;
     if (QScreen* primary = QGuiApplication::primaryScreen()) {
         origin = primary->geometry().topLeft();
+        dpr = primary->devicePixelRatio();
     }
-    setGeometry(origin.x(), origin.y(), FServices.Screen.Width(), FServices.Screen.Height());
-    imgShow->setGeometry(0, 0, FServices.Screen.Width(), FServices.Screen.Height());
+    const int width = static_cast<int>(std::lround(FServices.Screen.Width() / dpr));
+    const int height = static_cast<int>(std::lround(FServices.Screen.Height() / dpr));
+    setGeometry(origin.x(), origin.y(), width, height);
+    imgShow->setGeometry(0, 0, width, height);
     SetColor(FSettings.BackColor);
 }
 
