@@ -19,12 +19,17 @@ public:
     TCanvas& Canvas() { return *FCanvas; }
 
     // Changes the size; the content is undefined afterwards. Keeps the buffer when it fits.
+    // Throws std::runtime_error when the memory cannot be had.
     void SetSize(int width, int height);
 
     QImage& Image() { return FImage; }
     const QImage& Image() const { return FImage; }
 
 private:
+    // The pixels live in FBuffer so that a smaller size reuses it; FImage views it, and every
+    // copy of FImage holds a share of it, so a copy never outlives its pixels.
+    std::shared_ptr<uint32_t[]> FBuffer;
+    size_t FCapacity = 0;
     QImage FImage;
     std::unique_ptr<TCanvas> FCanvas;
 };

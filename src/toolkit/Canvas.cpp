@@ -1,14 +1,59 @@
 #include "toolkit/Canvas.h"
 
+#include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 #include <cstring>
 
 #include "toolkit/Bitmap.h"
+#include "toolkit/QtFont.h"
 
 namespace {
 
 uint32_t ToRgb32(TColor c) {
     return 0xFF000000u | (ColorRed(c) << 16) | (ColorGreen(c) << 8) | ColorBlue(c);
+}
+
+uint32_t* Row(uchar* bits, qsizetype stride, int y) {
+    return reinterpret_cast<uint32_t*>(bits + stride * y);
+}
+
+const uint32_t* Row(const uchar* bits, qsizetype stride, int y) {
+    return reinterpret_cast<const uint32_t*>(bits + stride * y);
+}
+
+// Narrows the destination span [lo, hi) to the positions d whose source index
+// sOrigin + floor((d - dOrigin) * sLen / dLen) lies inside [0, srcSize).
+void NarrowToSource(int& lo, int& hi, int dOrigin, int dLen, int sOrigin, int sLen, int srcSize) {
+    auto ceilDiv = [](int64_t a, int64_t b) { return (a + b - 1) / b; };
+    int64_t kLo = lo - dOrigin;
+    int64_t kHi = hi - dOrigin;
+    if (sOrigin < 0) {
+        kLo = std::max(kLo, ceilDiv(static_cast<int64_t>(-sOrigin) * dLen, sLen));
+    }
+    const int64_t room = static_cast<int64_t>(srcSize) - sOrigin;
+    kHi = room <= 0 ? kLo : std::min(kHi, ceilDiv(room * dLen, sLen));
+    lo = static_cast<int>(dOrigin + kLo);
+    hi = static_cast<int>(dOrigin + std::max(kLo, kHi));
+}
+
+// drow[i] = srow[cols[i]]. A shrinking copy reads rows far apart in a large source; fetching
+// the next one ahead keeps the loop from waiting on memory at every row.
+void GatherRow(uint32_t* drow, const uint32_t* srow, const uint32_t* next, const int* cols, int n) {
+    constexpr int Block = 16;
+    int i = 0;
+    if (next) {
+        for (; i + Block <= n; i += Block) {
+            __builtin_prefetch(next + cols[i]);
+            __builtin_prefetch(next + cols[i + Block / 2]);
+            for (int k = i; k < i + Block; ++k) {
+                drow[k] = srow[cols[k]];
+            }
+        }
+    }
+    for (; i < n; ++i) {
+        drow[i] = srow[cols[i]];
+    }
 }
 
 }  // namespace
@@ -20,82 +65,213 @@ TRect TCanvas::ClipRect() const {
     return {0, 0, FImage->width(), FImage->height()};
 }
 
+bool TCanvas::Drawable() const {
+    return FImage && !FImage->isNull() && FImage->depth() == 32;
+}
+
 void TCanvas::FillRect(const TRect& r) {
     TRect c = r.Intersected(ClipRect());
-    if (c.IsEmpty()) {
+    if (!Drawable() || c.IsEmpty()) {
         return;
     }
-    const TBitmap* pattern = FBrush.Bitmap;
-    if (pattern && (pattern->Width() <= 0 || pattern->Height() <= 0)) {
+    uchar* bits = FImage->bits();
+    const qsizetype stride = FImage->bytesPerLine();
+    const QImage* pattern = FBrush.Bitmap ? &FBrush.Bitmap->Image() : nullptr;
+    if (pattern && (pattern->isNull() || pattern->depth() != 32)) {
         pattern = nullptr;
     }
-    uint32_t solid = ToRgb32(FBrush.Color);
-    for (int y = c.Top; y < c.Bottom; ++y) {
-        auto* row = reinterpret_cast<uint32_t*>(FImage->scanLine(y));
-        if (!pattern) {
-            std::fill(row + c.Left, row + c.Right, solid);
-            continue;
+    if (!pattern) {
+        const uint32_t solid = ToRgb32(FBrush.Color);
+        for (int y = c.Top; y < c.Bottom; ++y) {
+            std::fill_n(Row(bits, stride, y) + c.Left, c.Width(), solid);
         }
-        const int pw = pattern->Width();
-        const auto* prow =
-            reinterpret_cast<const uint32_t*>(pattern->Image().constScanLine(y % pattern->Height()));
+        Changed(c);
+        return;
+    }
+    const int pw = pattern->width();
+    const int ph = pattern->height();
+    const uchar* pbits = pattern->constBits();
+    const qsizetype pstride = pattern->bytesPerLine();
+    const int px0 = c.Left % pw;
+    int py = c.Top % ph;
+    for (int y = c.Top; y < c.Bottom; ++y) {
+        uint32_t* row = Row(bits, stride, y);
+        const uint32_t* prow = Row(pbits, pstride, py);
         int x = c.Left;
+        int px = px0;
         while (x < c.Right) {
-            int px = x % pw;
-            int run = std::min(c.Right - x, pw - px);
-            std::memcpy(row + x, prow + px, run * sizeof(uint32_t));
+            const int run = std::min(c.Right - x, pw - px);
+            // The pattern may be this canvas's own bitmap.
+            std::memmove(row + x, prow + px, run * sizeof(uint32_t));
             x += run;
+            px = 0;
+        }
+        if (++py == ph) {
+            py = 0;
         }
     }
     Changed(c);
 }
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect) {
-    QImage* src = source.Image();
-    if (!FImage || !src || dest.IsEmpty() || sourceRect.IsEmpty()) {
+    if (!source.Image()) {
         return;
     }
-    TRect c = dest.Intersected(ClipRect());
-    if (c.IsEmpty()) {
-        return;
+    TRect changed = Blit(dest, *source.Image(), sourceRect);
+    if (!changed.IsEmpty()) {
+        Changed(changed);
     }
-    const int dw = dest.Width(), dh = dest.Height();
-    const int sw = sourceRect.Width(), sh = sourceRect.Height();
-    for (int y = c.Top; y < c.Bottom; ++y) {
-        int sy = sourceRect.Top + static_cast<int>(static_cast<int64_t>(y - dest.Top) * sh / dh);
-        auto* row = reinterpret_cast<uint32_t*>(FImage->scanLine(y));
-        if (sy < 0 || sy >= src->height()) {
-            continue;
-        }
-        const auto* srow = reinterpret_cast<const uint32_t*>(src->constScanLine(sy));
-        if (sw == dw) {
-            int sx0 = sourceRect.Left + (c.Left - dest.Left);
-            int from = std::max(c.Left, c.Left + (0 - sx0));
-            int to = std::min(c.Right, c.Right - (sx0 + c.Width() - src->width()));
-            if (from < to) {
-                std::memcpy(row + from,
-                            srow + sx0 + (from - c.Left),
-                            (to - from) * sizeof(uint32_t));
-            }
-            continue;
-        }
-        for (int x = c.Left; x < c.Right; ++x) {
-            int sx =
-                sourceRect.Left + static_cast<int>(static_cast<int64_t>(x - dest.Left) * sw / dw);
-            if (sx >= 0 && sx < src->width()) {
-                row[x] = srow[sx];
-            }
-        }
-    }
-    Changed(c);
 }
 
 void TCanvas::Draw(int x, int y, const TBitmap& graphic) {
-    TBitmap& g = const_cast<TBitmap&>(graphic);
-    CopyRect({x, y, x + g.Width(), y + g.Height()}, g.Canvas(), {0, 0, g.Width(), g.Height()});
+    TRect changed = Blit({x, y, x + graphic.Width(), y + graphic.Height()},
+                         graphic.Image(),
+                         {0, 0, graphic.Width(), graphic.Height()});
+    if (!changed.IsEmpty()) {
+        Changed(changed);
+    }
 }
 
 void TCanvas::StretchDraw(const TRect& r, const TBitmap& graphic) {
-    TBitmap& g = const_cast<TBitmap&>(graphic);
-    CopyRect(r, g.Canvas(), {0, 0, g.Width(), g.Height()});
+    TRect changed = Blit(r, graphic.Image(), {0, 0, graphic.Width(), graphic.Height()});
+    if (!changed.IsEmpty()) {
+        Changed(changed);
+    }
+}
+
+TRect TCanvas::Blit(const TRect& dest, const QImage& srcImage, const TRect& sourceRect) {
+    if (!Drawable() || srcImage.isNull() || srcImage.depth() != 32 || dest.IsEmpty() ||
+        sourceRect.IsEmpty()) {
+        return {};
+    }
+    TRect c = dest.Intersected(ClipRect());
+    const int dw = dest.Width(), dh = dest.Height();
+    const int sw = sourceRect.Width(), sh = sourceRect.Height();
+    NarrowToSource(c.Left, c.Right, dest.Left, dw, sourceRect.Left, sw, srcImage.width());
+    NarrowToSource(c.Top, c.Bottom, dest.Top, dh, sourceRect.Top, sh, srcImage.height());
+    if (c.IsEmpty()) {
+        return {};
+    }
+    // bits() first: it may detach this image from a copy that the source shares.
+    uchar* dbits = FImage->bits();
+    const qsizetype dstride = FImage->bytesPerLine();
+    const bool sameBuffer = srcImage.constBits() == dbits;
+    if (sw == dw && sh == dh) {
+        const int ox = sourceRect.Left - dest.Left;
+        const int oy = sourceRect.Top - dest.Top;
+        const uchar* sbits = srcImage.constBits();
+        const qsizetype sstride = srcImage.bytesPerLine();
+        const size_t bytes = static_cast<size_t>(c.Width()) * sizeof(uint32_t);
+        // Copying within one image upwards or downwards must not read rows it already wrote.
+        const bool upwards = sameBuffer && oy < 0;
+        for (int i = 0; i < c.Height(); ++i) {
+            const int y = upwards ? c.Bottom - 1 - i : c.Top + i;
+            std::memmove(
+                Row(dbits, dstride, y) + c.Left, Row(sbits, sstride, y + oy) + c.Left + ox, bytes);
+        }
+        return c;
+    }
+    QImage aliasCopy;
+    if (sameBuffer) {
+        aliasCopy = srcImage.copy();
+    }
+    const QImage& src = sameBuffer ? aliasCopy : srcImage;
+    const uchar* sbits = src.constBits();
+    const qsizetype sstride = src.bytesPerLine();
+
+    const int n = c.Width();
+    if (FColumns.size() < static_cast<size_t>(n)) {
+        FColumns.resize(n);
+    }
+    int* cols = FColumns.data();
+    {
+        const int64_t k0 = static_cast<int64_t>(c.Left - dest.Left) * sw;
+        int sx = sourceRect.Left + static_cast<int>(k0 / dw);
+        int rem = static_cast<int>(k0 % dw);
+        const int step = sw / dw, remStep = sw % dw;
+        for (int i = 0; i < n; ++i) {
+            cols[i] = sx;
+            sx += step;
+            rem += remStep;
+            if (rem >= dw) {
+                rem -= dw;
+                ++sx;
+            }
+        }
+    }
+    const bool sameColumns = sw == dw;
+    auto sourceRow = [&](int y) {
+        return sourceRect.Top + static_cast<int>(static_cast<int64_t>(y - dest.Top) * sh / dh);
+    };
+    int prevSy = -1;
+    uint32_t* prevRow = nullptr;
+    int sy = sourceRow(c.Top);
+    for (int y = c.Top; y < c.Bottom; ++y) {
+        const int nextSy = y + 1 < c.Bottom ? sourceRow(y + 1) : sy;
+        uint32_t* drow = Row(dbits, dstride, y) + c.Left;
+        if (sy == prevSy) {
+            std::memcpy(drow, prevRow, n * sizeof(uint32_t));
+        } else if (sameColumns) {
+            std::memcpy(drow, Row(sbits, sstride, sy) + cols[0], n * sizeof(uint32_t));
+        } else {
+            GatherRow(drow,
+                      Row(sbits, sstride, sy),
+                      nextSy != sy ? Row(sbits, sstride, nextSy) : nullptr,
+                      cols,
+                      n);
+        }
+        prevSy = sy;
+        prevRow = drow;
+        sy = nextSy;
+    }
+    return c;
+}
+
+void TCanvas::TextOut(int x, int y, const std::string& text) {
+    if (!Drawable()) {
+        return;
+    }
+    const QFont font = ToQFont(FFont);
+    const QFontMetrics metrics(font);
+    const QString s = QString::fromStdString(text);
+    const TRect cell{x, y, x + metrics.horizontalAdvance(s), y + metrics.height()};
+    const TRect clip = ClipRect();
+    if (!FBrush.Bitmap) {
+        const TRect c = cell.Intersected(clip);
+        if (!c.IsEmpty()) {
+            const uint32_t solid = ToRgb32(FBrush.Color);
+            uchar* bits = FImage->bits();
+            for (int row = c.Top; row < c.Bottom; ++row) {
+                std::fill_n(Row(bits, FImage->bytesPerLine(), row) + c.Left, c.Width(), solid);
+            }
+        }
+    }
+    const int baseline = y + metrics.ascent();
+    {
+        QPainter painter(FImage);
+        painter.setFont(font);
+        painter.setPen(
+            QColor(ColorRed(FFont.Color), ColorGreen(FFont.Color), ColorBlue(FFont.Color)));
+        painter.drawText(QPoint(x, baseline), s);
+    }
+    // Glyphs (italic ones, say) may reach past the cell.
+    const QRect ink = metrics.boundingRect(s).translated(x, baseline);
+    const TRect inkRect{ink.left(), ink.top(), ink.right() + 1, ink.bottom() + 1};
+    const TRect changed = TRect{std::min(cell.Left, inkRect.Left),
+                                std::min(cell.Top, inkRect.Top),
+                                std::max(cell.Right, inkRect.Right),
+                                std::max(cell.Bottom, inkRect.Bottom)}
+                              .Intersected(clip);
+    if (!changed.IsEmpty()) {
+        Changed(changed);
+    }
+}
+
+int TCanvas::TextWidth(const std::string& text) {
+    return QFontMetrics(ToQFont(FFont)).horizontalAdvance(QString::fromStdString(text));
+}
+
+int TCanvas::TextHeight(const std::string& text) {
+    (void)text;
+    return QFontMetrics(ToQFont(FFont)).height();
 }

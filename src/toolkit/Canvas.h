@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "toolkit/Color.h"
 #include "toolkit/Font.h"
@@ -36,14 +37,17 @@ public:
 
     // Fills r (clipped) with the brush colour, or with the brush pattern.
     virtual void FillRect(const TRect& r);
-    // Copies sourceRect of source into dest, scaling by nearest pixel when the sizes differ.
+    // Copies sourceRect of source into dest, scaling by nearest pixel when the sizes differ:
+    // destination column i takes source column sourceRect.Left + i * sw / dw (rows alike).
+    // Pixels whose source lies outside the source image stay as they were.
     virtual void CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect);
     // Draws a graphic unscaled with its top-left corner at (x, y).
     virtual void Draw(int x, int y, const TBitmap& graphic);
     // Scales a graphic to fill r exactly, dropping or repeating pixels.
     virtual void StretchDraw(const TRect& r, const TBitmap& graphic);
     // Writes UTF-8 text with its top-left corner at (x, y); with a solid brush the text cell
-    // is filled with the brush colour first.
+    // (text width x font height) is filled with the brush colour first. Text needs a
+    // QGuiApplication.
     virtual void TextOut(int x, int y, const std::string& text);
     virtual int TextWidth(const std::string& text);
     // The font's line height, whatever the text holds.
@@ -57,7 +61,13 @@ protected:
     void SetImage(QImage* image) { FImage = image; }
 
 private:
+    // Copies sourceRect of src into dest by nearest pixel; answers the rectangle it changed.
+    TRect Blit(const TRect& dest, const QImage& src, const TRect& sourceRect);
+    bool Drawable() const;
+
     QImage* FImage = nullptr;
     TBrush FBrush;
     TFont FFont;
+    // Source column of each changed column of a scaled copy, kept to save an allocation a call.
+    std::vector<int> FColumns;
 };

@@ -9,4 +9,7 @@
 // Liberation Sans.
 QFont ToQFont(const TFont& font);
 // The TFont that a Qt font (as a font dialog returns it) stands for; the colour is kept.
+// The installed faces map back to "宋体" and "Arial".
 void FromQFont(const QFont& qfont, TFont& font);
+// The pixel size of a font of the given points at 96 dots per inch, rounded half up.
+int FontPixelSize(int points);

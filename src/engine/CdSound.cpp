@@ -1,0 +1,80 @@
+#include "engine/CdSound.h"
+
+#include "platform/MediaControl.h"
+#include "platform/WavePlayer.h"
+#include "settings/SaverSettings.h"
+
+TCdSound::TCdSound(TMediaControl& media, TWavePlayer& wave) : FMedia(media), FWave(wave) {}
+
+TCdSound::~TCdSound() {
+    if (!Idle) {
+        Stop();
+    }
+}
+
+void TCdSound::KindFromExtension(const std::string& ext) {
+    std::string lower = ext;
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    if (lower == ".mp3") {
+        Kind = skMp3;
+    } else if (lower == ".wav") {
+        Kind = skWave;
+    } else if (lower == ".mid") {
+        Kind = skMidi;
+    } else if (lower == ".rmi") {
+        Kind = skRmi;
+    } else {
+        Kind = skNone;
+    }
+}
+
+void TCdSound::Play(const std::string& fileName) {
+    if (!Idle) {
+        Stop();
+    }
+    Idle = false;
+    KindFromExtension(FileExtLower(fileName));
+    // The results are ignored: a sound that cannot play is simply not heard.
+    const std::string open = "open \"" + fileName + "\" alias mp wait";
+    switch (Kind) {
+        case skMp3:
+            FMedia.SendString(open);
+            FMedia.SendString("play mp repeat");
+            break;
+        case skWave:
+            FWave.PlaySound(fileName.c_str(), TWavePlayer::SndAsync | TWavePlayer::SndLoop);
+            break;
+        case skMidi:
+        case skRmi:
+            FMedia.SendString(open);
+            FMedia.SendString("play mp");
+            break;
+        case skNone:
+            break;
+    }
+}
+
+void TCdSound::Stop() {
+    if (Idle) {
+        return;
+    }
+    Idle = true;
+    switch (Kind) {
+        case skMp3:
+        case skMidi:
+        case skRmi:
+            FMedia.SendString("stop mp");
+            FMedia.SendString("close mp");
+            break;
+        case skWave:
+            FWave.PlaySound(nullptr, TWavePlayer::SndAsync);
+            break;
+        case skNone:
+            break;
+    }
+    Kind = skNone;
+}

@@ -1,0 +1,3 @@
+target_sources(kavro_core PRIVATE
+    CdSound.cpp
+)

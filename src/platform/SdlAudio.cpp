@@ -1,0 +1,87 @@
+#include "platform/SdlAudio.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace {
+
+int openHolders = 0;
+bool failureLogged = false;
+
+// General MIDI sound fonts in the order we prefer them; the first one present is used.
+const char* const soundFonts[] = {
+    "/usr/share/sounds/sf2/TimGM6mb.sf2",
+    "/usr/share/sounds/sf2/default-GM.sf2",
+    "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+};
+
+void ChooseSoundFont() {
+    // A sound font named in SDL_SOUNDFONTS is the user's choice and wins.
+    const char* chosen = SDL_getenv("SDL_SOUNDFONTS");
+    if (chosen && *chosen) {
+        return;
+    }
+    for (const char* path : soundFonts) {
+        if (access(path, R_OK) == 0) {
+            Mix_SetSoundFonts(path);
+            return;
+        }
+    }
+}
+
+bool OpenDevice() {
+    // SDL would otherwise turn SIGINT and SIGTERM into events that nobody here reads.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        TSdlAudio::LogFailure("no audio device");
+        return false;
+    }
+    ChooseSoundFont();
+    Mix_Init(MIX_INIT_MP3 | MIX_INIT_MID);
+    if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 2048) != 0) {
+        TSdlAudio::LogFailure("cannot open the audio device");
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return false;
+    }
+    Mix_ReserveChannels(1);
+    return true;
+}
+
+void CloseDevice() {
+    Mix_HaltMusic();
+    Mix_HaltChannel(-1);
+    Mix_CloseAudio();
+    Mix_Quit();
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+}  // namespace
+
+TSdlAudio::~TSdlAudio() {
+    if (FOpen && --openHolders == 0) {
+        CloseDevice();
+    }
+}
+
+bool TSdlAudio::Open() {
+    if (!FTried) {
+        FTried = true;
+        FOpen = openHolders > 0 || OpenDevice();
+        if (FOpen) {
+            ++openHolders;
+        }
+    }
+    return FOpen;
+}
+
+void TSdlAudio::LogFailure(const char* what) {
+    if (failureLogged) {
+        return;
+    }
+    failureLogged = true;
+    std::fprintf(stderr, "kavro: sound: %s: %s\n", what, SDL_GetError());
+}

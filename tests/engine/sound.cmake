@@ -1,0 +1,1 @@
+kavro_gtest(cd_sound_test CdSoundTest.cpp)

@@ -1,0 +1,3 @@
+kavro_gtest(CcTransitionTest
+    ${CMAKE_CURRENT_LIST_DIR}/CcTransitionTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CanvasTextFallback.cpp)

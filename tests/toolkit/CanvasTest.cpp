@@ -1,0 +1,271 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <vector>
+
+#include "toolkit/Bitmap.h"
+#include "toolkit/Canvas.h"
+
+namespace {
+
+// A canvas on its own image that records the rectangles reported as changed.
+class TRecordingCanvas : public TCanvas {
+public:
+    TRecordingCanvas(int w, int h) : FPixels(w, h, QImage::Format_RGB32) {
+        FPixels.fill(0xFF000000u);
+        SetImage(&FPixels);
+    }
+    TColor Pixel(int x, int y) const {
+        QRgb p = FPixels.pixel(x, y);
+        return RGBColor(qRed(p), qGreen(p), qBlue(p));
+    }
+    std::vector<TRect> ChangedRects;
+
+protected:
+    void Changed(const TRect& r) override { ChangedRects.push_back(r); }
+
+private:
+    QImage FPixels;
+};
+
+// Records what is drawn and draws nothing: overriding just these two must be enough.
+class TCallCanvas : public TCanvas {
+public:
+    void FillRect(const TRect& r) override { Fills.push_back(r); }
+    void CopyRect(const TRect& dest, TCanvas&, const TRect& sourceRect) override {
+        Copies.push_back({dest, sourceRect});
+    }
+    std::vector<TRect> Fills;
+    std::vector<std::pair<TRect, TRect>> Copies;
+};
+
+// A w x h bitmap whose pixel (x, y) has the colour Code(x, y).
+TColor Code(int x, int y) {
+    return RGBColor(x + 1, y + 1, 0x80);
+}
+
+void Paint(TBitmap& b) {
+    for (int y = 0; y < b.Height(); ++y) {
+        for (int x = 0; x < b.Width(); ++x) {
+            b.SetPixel(x, y, Code(x, y));
+        }
+    }
+}
+
+constexpr TColor Black = 0;
+
+// Every pixel of the canvas against want(x, y).
+template <typename F>
+void ExpectPixels(const TRecordingCanvas& c, int w, int h, F want) {
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            ASSERT_EQ(c.Pixel(x, y), want(x, y)) << x << "," << y;
+        }
+    }
+}
+
+}  // namespace
+
+TEST(CanvasFill, SolidFillsTheClippedRectangleOnly) {
+    TRecordingCanvas c(6, 4);
+    EXPECT_EQ(c.Brush().Color, clWhite);
+    EXPECT_EQ(c.Brush().Bitmap, nullptr);
+    c.Brush().Color = RGBColor(1, 2, 3);
+    c.FillRect({-2, 1, 3, 9});
+    ExpectPixels(c, 6, 4, [&](int x, int y) {
+        bool inside = x < 3 && y >= 1;
+        return inside ? RGBColor(1, 2, 3) : Black;
+    });
+    ASSERT_EQ(c.ChangedRects.size(), 1u);
+    EXPECT_EQ(c.ChangedRects[0], Rect(0, 1, 3, 4));
+    c.FillRect({7, 0, 9, 4});
+    c.FillRect({2, 2, 2, 4});
+    EXPECT_EQ(c.ChangedRects.size(), 1u);
+}
+
+TEST(CanvasFill, PatternIsTiledFromTheCanvasOrigin) {
+    TBitmap pattern(3, 2);
+    Paint(pattern);
+    TRecordingCanvas c(8, 5);
+    c.Brush().Bitmap = &pattern;
+    c.FillRect({1, 1, 7, 5});
+    ExpectPixels(c, 8, 5, [&](int x, int y) {
+        bool inside = x >= 1 && x < 7 && y >= 1;
+        return inside ? Code(x % 3, y % 2) : Black;
+    });
+    EXPECT_EQ(c.ChangedRects.back(), Rect(1, 1, 7, 5));
+    c.Brush().Reset();
+    EXPECT_EQ(c.Brush().Bitmap, nullptr);
+    EXPECT_EQ(c.Brush().Color, clWhite);
+}
+
+TEST(CanvasFill, PatternOfTheCanvasOwnBitmapLeavesItUnchanged) {
+    TBitmap b(5, 3);
+    Paint(b);
+    b.Canvas().Brush().Bitmap = &b;
+    b.Canvas().FillRect({0, 0, 5, 3});
+    EXPECT_EQ(b.Pixels(4, 2), Code(4, 2));
+}
+
+TEST(CanvasCopy, OneToOneIsClippedAtBothEnds) {
+    TBitmap src(4, 3);
+    Paint(src);
+    TRecordingCanvas c(5, 4);
+    // Dest starts left of and above the canvas; the source rectangle sticks out on the right.
+    c.CopyRect({-1, -1, 4, 2}, src.Canvas(), {0, 0, 5, 3});
+    ExpectPixels(c, 5, 4, [&](int x, int y) {
+        // Canvas (x, y) takes source (x + 1, y + 1) while that lies inside the source.
+        bool inside = y <= 1 && x <= 2;
+        return inside ? Code(x + 1, y + 1) : Black;
+    });
+    ASSERT_EQ(c.ChangedRects.size(), 1u);
+    EXPECT_EQ(c.ChangedRects[0], Rect(0, 0, 3, 2));
+}
+
+TEST(CanvasCopy, SourceRectangleOutsideTheSourceCopiesNothing) {
+    TBitmap src(4, 3);
+    TRecordingCanvas c(5, 4);
+    c.CopyRect({0, 0, 2, 2}, src.Canvas(), {4, 0, 6, 2});
+    c.CopyRect({0, 0, 2, 2}, src.Canvas(), {-3, -3, -1, -1});
+    EXPECT_TRUE(c.ChangedRects.empty());
+    EXPECT_EQ(c.Pixel(0, 0), Black);
+}
+
+struct TScaleCase {
+    int SourceWidth;
+    int DestWidth;
+    std::vector<int> Columns;  // source column of each destination column
+};
+
+class CanvasScale : public testing::TestWithParam<TScaleCase> {};
+
+TEST_P(CanvasScale, TakesTheNearestPixelByDroppingOrRepeating) {
+    const auto& p = GetParam();
+    TBitmap src(p.SourceWidth, p.SourceWidth);
+    Paint(src);
+    TRecordingCanvas c(p.DestWidth, p.DestWidth);
+    c.StretchDraw({0, 0, p.DestWidth, p.DestWidth}, src);
+    ExpectPixels(c, p.DestWidth, p.DestWidth, [&](int x, int y) {
+        return Code(p.Columns[x], p.Columns[y]);
+    });
+}
+
+// Column i of the destination takes floor(i * sw / dw) of the source.
+INSTANTIATE_TEST_SUITE_P(Widths,
+                         CanvasScale,
+                         testing::Values(TScaleCase{4, 3, {0, 1, 2}},
+                                         TScaleCase{4, 6, {0, 0, 1, 2, 2, 3}},
+                                         TScaleCase{2, 5, {0, 0, 0, 1, 1}},
+                                         TScaleCase{5, 2, {0, 2}},
+                                         TScaleCase{7, 3, {0, 2, 4}},
+                                         TScaleCase{3, 3, {0, 1, 2}}));
+
+TEST(CanvasCopy, LongShrinkingRowsFollowTheNearestPixelRule) {
+    // Long enough rows to take the blocked path; column i takes source column i * 100 / 37.
+    TBitmap src(100, 6);
+    Paint(src);
+    TRecordingCanvas c(37, 3);
+    c.StretchDraw({0, 0, 37, 3}, src);
+    ExpectPixels(c, 37, 3, [&](int x, int y) { return Code(x * 100 / 37, y * 2); });
+    EXPECT_EQ(c.Pixel(36, 0), Code(97, 0));
+    EXPECT_EQ(c.Pixel(10, 2), Code(27, 4));
+}
+
+TEST(CanvasCopy, ScaledCopyClipsTheDestinationWithoutShiftingTheMapping) {
+    TBitmap src(4, 2);
+    Paint(src);
+    TRecordingCanvas c(4, 4);
+    // 4 x 2 source stretched to 8 x 4 at (-3, 1): canvas column x is dest column x + 3,
+    // source column (x + 3) / 2; canvas row y is dest row y - 1, source row (y - 1) / 2.
+    c.CopyRect({-3, 1, 5, 5}, src.Canvas(), {0, 0, 4, 2});
+    const int cols[] = {1, 2, 2, 3};
+    const int rows[] = {0, 0, 1};
+    ExpectPixels(
+        c, 4, 4, [&](int x, int y) { return y >= 1 ? Code(cols[x], rows[y - 1]) : Black; });
+    EXPECT_EQ(c.ChangedRects.back(), Rect(0, 1, 4, 4));
+}
+
+TEST(CanvasCopy, ScaledSourceRectangleReachingPastTheSourceLeavesThoseColumns) {
+    TBitmap src(3, 1);
+    Paint(src);
+    TRecordingCanvas c(6, 1);
+    // Source columns 1..4 into 6 columns: 1,1,2,3,3,4; columns 3 and 4 do not exist.
+    c.CopyRect({0, 0, 6, 1}, src.Canvas(), {1, 0, 5, 1});
+    const TColor want[] = {Code(1, 0), Code(1, 0), Code(2, 0), Black, Black, Black};
+    for (int x = 0; x < 6; ++x) {
+        EXPECT_EQ(c.Pixel(x, 0), want[x]) << x;
+    }
+    EXPECT_EQ(c.ChangedRects.back(), Rect(0, 0, 3, 1));
+}
+
+TEST(CanvasCopy, OverlappingCopyWithinOneBitmapReadsTheOldPixels) {
+    TBitmap b(4, 4);
+    Paint(b);
+    b.Canvas().CopyRect({1, 1, 4, 4}, b.Canvas(), {0, 0, 3, 3});
+    for (int y = 1; y < 4; ++y) {
+        for (int x = 1; x < 4; ++x) {
+            EXPECT_EQ(b.Pixels(x, y), Code(x - 1, y - 1)) << x << "," << y;
+        }
+    }
+    Paint(b);
+    b.Canvas().CopyRect({0, 0, 3, 3}, b.Canvas(), {1, 1, 4, 4});
+    EXPECT_EQ(b.Pixels(0, 0), Code(1, 1));
+    EXPECT_EQ(b.Pixels(2, 2), Code(3, 3));
+}
+
+TEST(CanvasDraw, DrawsUnscaledAndClipsNegativePositions) {
+    TBitmap g(3, 3);
+    Paint(g);
+    TRecordingCanvas c(4, 4);
+    c.Draw(-1, 2, g);
+    ExpectPixels(
+        c, 4, 4, [&](int x, int y) { return (y >= 2 && x <= 1) ? Code(x + 1, y - 2) : Black; });
+    ASSERT_EQ(c.ChangedRects.size(), 1u);
+    EXPECT_EQ(c.ChangedRects[0], Rect(0, 2, 2, 4));
+    c.Draw(4, 0, g);
+    EXPECT_EQ(c.ChangedRects.size(), 1u);
+}
+
+TEST(CanvasDraw, StretchDrawRepeatsRowsAndColumnsIntoTheRectangle) {
+    TBitmap g(2, 2);
+    Paint(g);
+    TRecordingCanvas c(5, 5);
+    c.StretchDraw({1, 1, 5, 4}, g);
+    // Columns 1..4 take source columns 0,0,1,1; rows 1..3 take source rows 0,0,1.
+    const int cols[] = {0, 0, 1, 1};
+    const int rows[] = {0, 0, 1};
+    for (int y = 1; y < 4; ++y) {
+        for (int x = 1; x < 5; ++x) {
+            EXPECT_EQ(c.Pixel(x, y), Code(cols[x - 1], rows[y - 1])) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(c.Pixel(0, 1), Black);
+    EXPECT_EQ(c.Pixel(1, 4), Black);
+}
+
+TEST(CanvasDouble, OverridingOnlyFillAndCopyRecordsTheCalls) {
+    TCallCanvas target;
+    TBitmap src(2, 2);
+    target.FillRect({0, 0, 1, 1});
+    target.CopyRect({0, 0, 2, 2}, src.Canvas(), {0, 0, 2, 2});
+    ASSERT_EQ(target.Fills.size(), 1u);
+    ASSERT_EQ(target.Copies.size(), 1u);
+    EXPECT_EQ(target.Copies[0].second, Rect(0, 0, 2, 2));
+    // The other operations draw nothing on a canvas without an image.
+    target.TextOut(0, 0, "x");
+    target.StretchDraw({0, 0, 4, 4}, src);
+}
+
+TEST(BitmapSize, SmallerSizeKeepsTheBuffer) {
+    TBitmap b(10, 10);
+    const uchar* before = b.Image().constBits();
+    b.SetSize(5, 8);
+    EXPECT_EQ(b.Width(), 5);
+    EXPECT_EQ(b.Height(), 8);
+    EXPECT_EQ(b.Image().constBits(), before);
+    // A copy held elsewhere keeps its pixels: the next size gets a buffer of its own.
+    QImage held = b.Image();
+    b.SetSize(4, 4);
+    EXPECT_NE(b.Image().constBits(), held.constBits());
+    EXPECT_EQ(held.width(), 5);
+}

@@ -1,0 +1,338 @@
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <random>
+#include <stdexcept>
+
+#include "support/JpegWriter.h"
+#include "toolkit/Picture.h"
+
+namespace {
+
+constexpr TColor Red = RGBColor(255, 0, 0), Green = RGBColor(0, 255, 0), Blue = RGBColor(0, 0, 255),
+                 White = RGBColor(255, 255, 255), Black = RGBColor(0, 0, 0),
+                 Yellow = RGBColor(255, 255, 0);
+
+// Little-endian byte writer for hand-made files.
+struct TBytes {
+    std::string B;
+    TBytes& U8(int v) {
+        B.push_back(static_cast<char>(v));
+        return *this;
+    }
+    TBytes& U16(int v) { return U8(v & 0xFF).U8((v >> 8) & 0xFF); }
+    TBytes& U32(int64_t v) {
+        return U16(static_cast<int>(v & 0xFFFF)).U16(static_cast<int>((v >> 16) & 0xFFFF));
+    }
+    TBytes& Raw(std::initializer_list<int> bytes) {
+        for (int b : bytes) {
+            U8(b);
+        }
+        return *this;
+    }
+};
+
+// A BMP file: file header, an info header of headerSize bytes (40, 108 or 124), the
+// colour masks or palette, then the pixel data as given.
+std::string Bmp(int headerSize,
+                int width,
+                int height,
+                int bits,
+                int compression,
+                const std::vector<uint32_t>& table,
+                const std::string& data) {
+    TBytes info;
+    info.U32(headerSize).U32(width).U32(height).U16(1).U16(bits).U32(compression);
+    info.U32(data.size()).U32(2835).U32(2835);
+    const bool masksInHeader = compression == 3 && headerSize >= 108;
+    info.U32(masksInHeader ? 0 : (bits <= 8 ? table.size() : 0)).U32(0);
+    if (masksInHeader) {
+        for (int i = 0; i < 4; ++i) {
+            info.U32(i < static_cast<int>(table.size()) ? table[i] : 0);
+        }
+    }
+    if (headerSize >= 108) {
+        info.U32(0x73524742);  // 'sRGB'
+        info.B.append(36 + 12, '\0');
+    }
+    if (headerSize >= 124) {
+        info.U32(4).U32(0).U32(0).U32(0);
+    }
+    info.B.resize(headerSize, '\0');
+    if (!masksInHeader) {
+        for (uint32_t v : table) {
+            info.U32(v);
+        }
+    }
+    TBytes file;
+    const int offset = 14 + static_cast<int>(info.B.size());
+    file.Raw({'B', 'M'}).U32(offset + data.size()).U32(0).U32(offset);
+    return file.B + info.B + data;
+}
+
+struct TBmpCase {
+    const char* Name;
+    std::string File;
+    std::vector<TColor> Top;
+    std::vector<TColor> Bottom;
+};
+
+// Palette entries are the bytes B, G, R, 0: red, green, blue, white, black, yellow.
+const std::vector<uint32_t> SixColours = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF, 0, 0xFFFF00};
+
+std::vector<TBmpCase> BmpCases() {
+    std::vector<TBmpCase> cases;
+    const std::vector<TColor> top = {Red, Green, Blue};
+    const std::vector<TColor> bottom = {White, Black, Yellow};
+    // 24 bits, bottom-up, rows padded to 12 bytes.
+    TBytes d24;
+    d24.Raw({255, 255, 255, 0, 0, 0, 0, 255, 255, 0, 0, 0});
+    d24.Raw({0, 0, 255, 0, 255, 0, 255, 0, 0, 0, 0, 0});
+    cases.push_back({"rgb24", Bmp(40, 3, 2, 24, 0, {}, d24.B), top, bottom});
+    // 32 bits, top-down.
+    TBytes d32;
+    d32.Raw({0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0});
+    d32.Raw({255, 255, 255, 0, 0, 0, 0, 0, 0, 255, 255, 0});
+    cases.push_back({"rgb32 top-down", Bmp(40, 3, -2, 32, 0, {}, d32.B), top, bottom});
+    // 8 bits through the palette, rows padded to 4 bytes.
+    TBytes d8;
+    d8.Raw({3, 4, 5, 0, 0, 1, 2, 0});
+    cases.push_back({"paletted 8", Bmp(40, 3, 2, 8, 0, SixColours, d8.B), top, bottom});
+    // 4 bits, high nibble first.
+    TBytes d4;
+    d4.Raw({0x34, 0x50, 0, 0, 0x01, 0x20, 0, 0});
+    cases.push_back({"paletted 4", Bmp(40, 3, 2, 4, 0, SixColours, d4.B), top, bottom});
+    // 1 bit, palette black and white, most significant bit first.
+    TBytes d1;
+    d1.Raw({0x40, 0, 0, 0, 0xA0, 0, 0, 0});
+    cases.push_back({"mono",
+                     Bmp(40, 3, 2, 1, 0, {0, 0xFFFFFF}, d1.B),
+                     {White, Black, White},
+                     {Black, White, Black}});
+    // RLE8: bottom row in absolute mode (padded to a word), top row as runs.
+    TBytes rle8;
+    rle8.Raw({0, 3, 3, 4, 5, 0, 0, 0});
+    rle8.Raw({2, 0, 1, 2, 0, 0, 0, 1});
+    cases.push_back({"rle8", Bmp(40, 3, 2, 8, 1, SixColours, rle8.B), {Red, Red, Blue}, bottom});
+    // RLE4: bottom row 3, 4, 5 absolute; top row a run alternating 0 and 1, then 2.
+    TBytes rle4;
+    rle4.Raw({0, 3, 0x34, 0x50, 0, 0});
+    rle4.Raw({2, 0x01, 1, 0x22, 0, 0, 0, 1});
+    cases.push_back({"rle4", Bmp(40, 3, 2, 4, 2, SixColours, rle4.B), top, bottom});
+    // 16 bits, 5-5-5.
+    TBytes d16;
+    d16.U16(0x7FFF).U16(0).U16(0x7FE0).U16(0);
+    d16.U16(0x7C00).U16(0x03E0).U16(0x001F).U16(0);
+    // Five bits widen by shifting, as the classic reader does: 31 gives 248, and 63 gives 252.
+    cases.push_back({"rgb555",
+                     Bmp(40, 3, 2, 16, 0, {}, d16.B),
+                     {RGBColor(248, 0, 0), RGBColor(0, 248, 0), RGBColor(0, 0, 248)},
+                     {RGBColor(248, 248, 248), Black, RGBColor(248, 248, 0)}});
+    // 16 bits, 5-6-5 through bit fields after a 40-byte header.
+    TBytes d565;
+    d565.U16(0xFFFF).U16(0).U16(0xFFE0).U16(0);
+    d565.U16(0xF800).U16(0x07E0).U16(0x001F).U16(0);
+    cases.push_back({"rgb565",
+                     Bmp(40, 3, 2, 16, 3, {0xF800, 0x07E0, 0x001F}, d565.B),
+                     {RGBColor(248, 0, 0), RGBColor(0, 252, 0), RGBColor(0, 0, 248)},
+                     {RGBColor(248, 252, 248), Black, RGBColor(248, 252, 0)}});
+    // Version 3 (the 40-byte header), 4 and 5 headers with bit fields, top-down.
+    for (int header : {40, 108, 124}) {
+        cases.push_back({header == 40    ? "v3"
+                         : header == 108 ? "v4"
+                                         : "v5",
+                         Bmp(header, 3, -2, 32, 3, {0xFF0000, 0xFF00, 0xFF, 0}, d32.B),
+                         top,
+                         bottom});
+    }
+    return cases;
+}
+
+class PictureFiles : public testing::Test {
+protected:
+    std::string Write(const std::string& name, const std::string& bytes) {
+        std::string path = FDir.filePath(QString::fromStdString(name)).toStdString();
+        EXPECT_TRUE(WriteFileBytes(path, bytes.data(), bytes.size()));
+        return path;
+    }
+    std::string Write(const std::string& name, const std::vector<unsigned char>& bytes) {
+        return Write(name, std::string(bytes.begin(), bytes.end()));
+    }
+    // The message of the error that loading raises; empty when it loads.
+    std::string LoadError(const std::string& path) {
+        try {
+            FPicture.LoadFromFile(path);
+        } catch (const std::runtime_error& e) {
+            return e.what();
+        }
+        return {};
+    }
+
+    QTemporaryDir FDir;
+    TPicture FPicture;
+};
+
+void ExpectNear(TColor got, int r, int g, int b, int tolerance, const char* what) {
+    EXPECT_NEAR(ColorRed(got), r, tolerance) << what;
+    EXPECT_NEAR(ColorGreen(got), g, tolerance) << what;
+    EXPECT_NEAR(ColorBlue(got), b, tolerance) << what;
+}
+
+// 32 x 16: left half red, right half blue.
+std::vector<unsigned char> RedBlue() {
+    std::vector<unsigned char> rgb(32 * 16 * 3);
+    for (int i = 0; i < 32 * 16; ++i) {
+        const bool left = i % 32 < 16;
+        rgb[i * 3] = left ? 255 : 0;
+        rgb[i * 3 + 2] = left ? 0 : 255;
+    }
+    return rgb;
+}
+
+}  // namespace
+
+TEST_F(PictureFiles, BmpVariantsDecodeToTheSamePixels) {
+    for (const auto& c : BmpCases()) {
+        std::string path = Write(std::string("p.bmp"), c.File);
+        ASSERT_EQ(LoadError(path), "") << c.Name;
+        ASSERT_EQ(FPicture.Width(), 3) << c.Name;
+        ASSERT_EQ(FPicture.Height(), 2) << c.Name;
+        for (int x = 0; x < 3; ++x) {
+            EXPECT_EQ(FPicture.Graphic().Pixels(x, 0), c.Top[x]) << c.Name << " top " << x;
+            EXPECT_EQ(FPicture.Graphic().Pixels(x, 1), c.Bottom[x]) << c.Name << " bottom " << x;
+        }
+    }
+}
+
+TEST_F(PictureFiles, JpegColourGreyProgressiveAndCmyk) {
+    auto rgb = RedBlue();
+    for (bool progressive : {false, true}) {
+        ASSERT_EQ(LoadError(Write("c.JPG", EncodeJpeg(32, 16, 3, rgb.data(), 95, progressive))),
+                  "");
+        ASSERT_EQ(FPicture.Width(), 32);
+        ASSERT_EQ(FPicture.Height(), 16);
+        ExpectNear(FPicture.Graphic().Pixels(3, 8), 255, 0, 0, 10, "red half");
+        ExpectNear(FPicture.Graphic().Pixels(28, 8), 0, 0, 255, 10, "blue half");
+    }
+
+    std::vector<unsigned char> grey(16 * 8, 100);
+    ASSERT_EQ(LoadError(Write("g.jpeg", EncodeJpeg(16, 8, 1, grey.data(), 95, false))), "");
+    const TColor g = FPicture.Graphic().Pixels(5, 5);
+    ExpectNear(g, 100, 100, 100, 2, "grey");
+    EXPECT_EQ(ColorRed(g), ColorBlue(g));
+
+    // Adobe's CMYK is stored inverted: 255 is no ink. Cyan-free, full magenta and yellow,
+    // no black gives red; stored as CMYK and as YCCK.
+    std::vector<unsigned char> cmyk;
+    for (int i = 0; i < 16 * 8; ++i) {
+        cmyk.insert(cmyk.end(), {255, 0, 0, 255});
+    }
+    for (J_COLOR_SPACE space : {JCS_CMYK, JCS_YCCK}) {
+        ASSERT_EQ(LoadError(Write("k.jpg", EncodeJpeg(16, 8, 4, cmyk.data(), 95, false, space))),
+                  "");
+        ExpectNear(FPicture.Graphic().Pixels(8, 4), 255, 0, 0, 10, "cmyk red");
+    }
+}
+
+TEST_F(PictureFiles, TruncatedJpegGivesThePartialPicture) {
+    // Noise at the top, so that the scan outweighs the tables; white below; cut before the
+    // white part.
+    const int side = 256;
+    std::vector<unsigned char> rgb(side * side * 3, 255);
+    std::mt19937 random(3);
+    for (size_t i = 0; i < rgb.size() / 4; ++i) {
+        rgb[i] = static_cast<unsigned char>(random());
+    }
+    auto bytes = EncodeJpeg(side, side, 3, rgb.data(), 90, false);
+    bytes.resize(bytes.size() / 2);
+    ASSERT_EQ(LoadError(Write("cut.jpg", bytes)), "");
+    EXPECT_EQ(FPicture.Width(), side);
+    EXPECT_EQ(FPicture.Height(), side);
+    // The noise band came through; libjpeg fills the lost part with grey.
+    int noisy = 0;
+    for (int x = 1; x < side; ++x) {
+        noisy += FPicture.Graphic().Pixels(x, 10) != FPicture.Graphic().Pixels(x - 1, 10);
+    }
+    EXPECT_GT(noisy, side / 2);
+    ExpectNear(FPicture.Graphic().Pixels(100, side - 1), 128, 128, 128, 2, "lost rows");
+}
+
+TEST_F(PictureFiles, ErrorsNameTheFileAndTheReason) {
+    std::mt19937 random(7);
+    std::string noise(4000, '\0');
+    for (char& c : noise) {
+        c = static_cast<char>(random());
+    }
+    std::vector<unsigned char> rgb(8 * 8 * 3, 128);
+    auto jpeg = EncodeJpeg(8, 8, 3, rgb.data(), 90, false);
+    auto huge = jpeg;
+    // SOF0: FF C0, length, precision, then height and width big-endian.
+    for (size_t i = 0; i + 9 < huge.size(); ++i) {
+        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
+            huge[i + 5] = 30000 >> 8;
+            huge[i + 6] = 30000 & 0xFF;
+            huge[i + 7] = 30000 >> 8;
+            huge[i + 8] = 30000 & 0xFF;
+            break;
+        }
+    }
+    const std::string hugeBmp = Bmp(40, 100000, 100000, 24, 0, {}, "");
+    const std::string bmp24 = BmpCases()[0].File;
+
+    struct TCase {
+        std::string Path;
+        const char* Reason;
+    };
+    const TCase cases[] = {
+        {FDir.filePath("absent.jpg").toStdString(), "文件不存在"},
+        {FDir.filePath("absent.bmp").toStdString(), "文件不存在"},
+        {Write("picture.gif", bmp24), "不支持的文件类型 \".gif\""},
+        {Write("picture", bmp24), "没有扩展名"},
+        {Write("noise.jpg", noise), "JPEG"},
+        {Write("empty.jpg", ""), "JPEG"},
+        {Write("header-only.jpg", std::string(jpeg.begin(), jpeg.begin() + 20)), "JPEG"},
+        {Write("huge.jpg", huge), "太大"},
+        {Write("noise.bmp", noise), "BMP"},
+        {Write("empty.bmp", ""), "BMP"},
+        {Write("cut.bmp", bmp24.substr(0, 30)), "BMP"},
+        {Write("huge.bmp", hugeBmp), "太大"},
+    };
+    for (const auto& c : cases) {
+        const std::string message = LoadError(c.Path);
+        EXPECT_NE(message.find("\"" + c.Path + "\""), std::string::npos) << message;
+        EXPECT_NE(message.find(c.Reason), std::string::npos) << message;
+    }
+}
+
+TEST_F(PictureFiles, HostileBytesNeverCrash) {
+    std::vector<unsigned char> rgb(48 * 32 * 3);
+    for (size_t i = 0; i < rgb.size(); ++i) {
+        rgb[i] = static_cast<unsigned char>(i * 7);
+    }
+    const auto jpeg = EncodeJpeg(48, 32, 3, rgb.data(), 80, true);
+    const std::string jpegText(jpeg.begin(), jpeg.end());
+    const std::string sources[] = {jpegText, BmpCases()[2].File, BmpCases()[5].File};
+    std::mt19937 random(11);
+    int loaded = 0, refused = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes = sources[round % 3];
+        const int flips = 1 + static_cast<int>(random() % 8);
+        for (int f = 0; f < flips; ++f) {
+            bytes[random() % bytes.size()] = static_cast<char>(random());
+        }
+        const std::string path = Write(round % 3 == 0 ? "h.jpg" : "h.bmp", bytes);
+        (LoadError(path).empty() ? loaded : refused)++;
+    }
+    EXPECT_EQ(loaded + refused, 300);
+    EXPECT_GT(loaded, 0);
+}
+
+TEST_F(PictureFiles, LoadReplacesThePreviousPicture) {
+    auto rgb = RedBlue();
+    ASSERT_EQ(LoadError(Write("a.jpg", EncodeJpeg(32, 16, 3, rgb.data(), 90, false))), "");
+    ASSERT_EQ(LoadError(Write("b.bmp", BmpCases()[0].File)), "");
+    EXPECT_EQ(FPicture.Width(), 3);
+    EXPECT_EQ(FPicture.Height(), 2);
+    EXPECT_EQ(FPicture.Graphic().Pixels(1, 0), Green);
+}
