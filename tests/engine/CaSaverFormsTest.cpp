@@ -5,8 +5,8 @@
 
 #include "engine/CaSaverForms.h"
 #include "engine/MouseCursor.h"
-#include "platform/MediaControl.h"
-#include "platform/WavePlayer.h"
+#include "platform/RecordingMediaControl.h"
+#include "platform/RecordingWavePlayer.h"
 #include "support/FakeScreen.h"
 #include "support/FakeTimer.h"
 #include "toolkit/WidgetCanvas.h"
@@ -44,20 +44,6 @@ public:
     int Destroyed = 0;
 };
 
-class TRecordingMedia : public TMediaControl {
-public:
-    int SendString(const std::string& command) override {
-        Commands.push_back(command);
-        return 0;
-    }
-    std::vector<std::string> Commands;
-};
-
-class TSilentWave : public TWavePlayer {
-public:
-    bool PlaySound(const char*, uint32_t) override { return true; }
-};
-
 constexpr int SW = 64;
 constexpr int SH = 48;
 constexpr TColor Back = RGBColor(10, 20, 200);
@@ -69,8 +55,8 @@ class SaverFormTest : public QObject {
 
     TCountingTimerFactory* Timers = nullptr;
     TFakeScreen Screen{SW, SH};
-    TRecordingMedia* Media = nullptr;
-    TSilentWave Wave;
+    TRecordingMediaControl* Media = nullptr;
+    TRecordingWavePlayer Wave;
     TCountingCursor* Cursor = nullptr;
     TSaverSettings Settings{};
     std::vector<std::string> Files;
@@ -127,7 +113,7 @@ private slots:
 
     void init() {
         Timers = new TCountingTimerFactory;
-        Media = new TRecordingMedia;
+        Media = new TRecordingMediaControl;
         Cursor = new TCountingCursor;
         InitSaverSettings(Settings);
         Settings.BackColor = Back;
@@ -149,6 +135,7 @@ private slots:
         auto form = MakeForm();
         QCOMPARE(form->geometry().size(), QSize(SW, SH));
         QVERIFY(form->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(form->hasMouseTracking());
         const QImage shown = form->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QRgb back = qRgb(10, 20, 200);
         QCOMPARE(shown.pixel(0, 0), back);

@@ -8,8 +8,8 @@
 
 #include "engine/CaScreenSaverMain.h"
 #include "engine/CbScreenSaver.h"
-#include "platform/MediaControl.h"
-#include "platform/WavePlayer.h"
+#include "platform/RecordingMediaControl.h"
+#include "platform/RecordingWavePlayer.h"
 #include "support/FakeScreen.h"
 #include "support/FakeTimer.h"
 #include "toolkit/Bitmap.h"
@@ -32,24 +32,6 @@ private:
     std::unique_ptr<QGuiApplication> FApp;
 };
 [[maybe_unused]] auto* const Gui = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
-
-class TRecordingMedia : public TMediaControl {
-public:
-    int SendString(const std::string& command) override {
-        Commands.push_back(command);
-        return 0;
-    }
-    std::vector<std::string> Commands;
-};
-
-class TRecordingWave : public TWavePlayer {
-public:
-    bool PlaySound(const char* fileName, uint32_t flags) override {
-        Calls.emplace_back(fileName ? fileName : "", flags);
-        return true;
-    }
-    std::vector<std::pair<std::string, uint32_t>> Calls;
-};
 
 constexpr TColor Back = RGBColor(0, 0, 255);
 constexpr TColor Red = RGBColor(255, 0, 0);
@@ -175,8 +157,8 @@ protected:
 
     TSaverSettings Settings{};
     TFakeTimerFactory Timers;
-    TRecordingMedia Media;
-    TRecordingWave Wave;
+    TRecordingMediaControl Media;
+    TRecordingWavePlayer Wave;
     std::unique_ptr<TFakeScreen> Screen;
     std::unique_ptr<TBitmap> Target;
     std::map<int, std::unique_ptr<TBitmap>> Pictures;
@@ -643,7 +625,7 @@ TEST_F(ShowTest, StopDestroysTheShowAndItsSound) {
     TCbScreenSaver::Stop(Owner);
     EXPECT_EQ(Owner, nullptr);
     EXPECT_EQ(Destroyed, 1);
-    EXPECT_EQ(Wave.Calls, (std::vector<std::pair<std::string, uint32_t>>{{"x.wav", 9}, {"", 1}}));
+    EXPECT_EQ(Wave.Calls, (std::vector<TWaveCall>{{"x.wav", 9}, {std::nullopt, 1}}));
     TCbScreenSaver::Stop(Owner);  // an empty owner is left alone
     EXPECT_EQ(Destroyed, 1);
 }
