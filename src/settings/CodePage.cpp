@@ -23,11 +23,12 @@ std::string Convert(const char* to, const char* from, std::string_view in, bool 
         char* dst = buffer;
         size_t dstLeft = sizeof buffer;
         size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        int error = errno;  // before append, whose allocation may change errno
         out.append(buffer, dst - buffer);
         if (rc != static_cast<size_t>(-1)) {
             continue;
         }
-        if (errno == E2BIG) {
+        if (error == E2BIG) {
             continue;
         }
         // EILSEQ or EINVAL: skip one whole input character and put '?' in its place.

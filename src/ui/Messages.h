@@ -16,3 +16,8 @@ void ShowError(QWidget* parent, const std::exception& error);
 // Runs an event handler's work; an exception it throws ends up in the standard error box and
 // never reaches the event loop.
 void Guarded(QWidget* parent, const std::function<void()>& work);
+
+// Receives every box instead of the screen while set (tests); returns the hook it replaces.
+// An empty hook restores the real boxes.
+using TMessageHook = std::function<void(const QString& caption, const QString& text)>;
+TMessageHook SetMessageHook(TMessageHook hook);

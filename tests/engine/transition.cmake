@@ -1,3 +1,2 @@
 kavro_gtest(CcTransitionTest
-    ${CMAKE_CURRENT_LIST_DIR}/CcTransitionTest.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/CanvasTextFallback.cpp)
+    ${CMAKE_CURRENT_LIST_DIR}/CcTransitionTest.cpp)

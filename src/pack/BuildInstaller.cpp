@@ -1,0 +1,40 @@
+#include "pack/BuildInstaller.h"
+
+#include <QDir>
+#include <memory>
+
+#include "pack/CaPackSetup.h"
+
+void BuildInstaller(const std::string& targetPath,
+                    const std::string& titleBytes,
+                    const std::string& programDir,
+                    const TSaverSettings& settings,
+                    const std::vector<std::string>& pictureFiles,
+                    const std::string& soundFile,
+                    const std::string& outputDir,
+                    const std::function<void()>& progressStep) {
+    auto setup = std::make_unique<TCaPackSetup>(titleBytes, programDir);
+    setup->AddIeStub();
+    progressStep();
+    setup->AddSsStub();
+    progressStep();
+    setup->AddUiStub();
+    progressStep();
+    setup->AddSettings(settings);
+    progressStep();
+    setup->AddImagePack(pictureFiles);
+    progressStep();
+    setup->AddSound(soundFile);
+    progressStep();
+    setup->AddTrailer();
+    progressStep();
+    setup->AddMarker();
+    progressStep();
+    // A folder that cannot be made shows up as the save's own error.
+    QDir().mkpath(QString::fromStdString(outputDir));
+    progressStep();
+    setup->SaveToFile(targetPath);
+    progressStep();
+    setup.reset();
+    progressStep();
+}

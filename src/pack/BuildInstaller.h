@@ -1,0 +1,20 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "settings/SaverSettings.h"
+
+// Writes the installer file for a screensaver in eleven steps, calling progressStep after each.
+// titleBytes holds code-page bytes; programDir, where the stubs lie, ends with "/". The output
+// folder is created first when missing, even when targetPath lies elsewhere. A failure throws
+// with the user-facing message and leaves an existing target file as it was.
+void BuildInstaller(const std::string& targetPath,
+                    const std::string& titleBytes,
+                    const std::string& programDir,
+                    const TSaverSettings& settings,
+                    const std::vector<std::string>& pictureFiles,
+                    const std::string& soundFile,
+                    const std::string& outputDir,
+                    const std::function<void()>& progressStep);

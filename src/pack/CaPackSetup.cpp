@@ -1,0 +1,90 @@
+#include "pack/CaPackSetup.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <memory>
+
+#include "pack/CaPackImages.h"
+
+namespace {
+
+constexpr int32_t TrailerLength = sizeof(TInstallerTrailer);
+// What follows the pieces: the trailer, its length and the marker.
+constexpr int32_t TailLength = TrailerLength + sizeof(int32_t) + PackMarkerLength;
+
+}  // namespace
+
+TCaPackSetup::TCaPackSetup(const std::string& title, const std::string& programDir)
+    : FProgramDir(programDir) {
+    WriteFieldText(FTrailer.Title, title);
+}
+
+bool TCaPackSetup::AddStub(const char* name, int32_t& offset, int32_t& size) {
+    std::string fileName = FProgramDir + name;
+    if (!QFileInfo::exists(QString::fromStdString(fileName))) {
+        return false;
+    }
+    offset = FSize;
+    size = AddFile(fileName);
+    return true;
+}
+
+void TCaPackSetup::AddIeStub() {
+    int32_t offset = 0;
+    int32_t size = 0;
+    AddStub("ie.dat", offset, size);
+}
+
+void TCaPackSetup::AddSsStub() {
+    AddStub("ss.dat", FTrailer.SsOffset, FTrailer.SsSize);
+}
+
+void TCaPackSetup::AddUiStub() {
+    AddStub("ui.dat", FTrailer.UiOffset, FTrailer.UiSize);
+}
+
+void TCaPackSetup::AddSettings(const TSaverSettings& settings) {
+    FTrailer.SettingsOffset = FSize;
+    AddBuffer(&settings, sizeof settings);
+    FTrailer.SettingsSize = sizeof settings;
+}
+
+void TCaPackSetup::AddImagePack(const std::vector<std::string>& pictureFiles) {
+    auto images = std::make_unique<TCaPackImages>();
+    // The pack must leave room for the rest of this file, so it fails before reading too much.
+    images->SetSizeLimit(SizeLimit() - FSize - TailLength);
+    images->AddMarker();
+    images->AddImages(pictureFiles);
+    images->AddDirectory();
+
+    // The pictures are held twice only while the pack is copied, into room made for it and
+    // the tail at once; the pack goes right after.
+    Reserve(images->Size() + TailLength);
+    QBuffer source;
+    source.setData(images->Stream());
+    source.open(QIODevice::ReadOnly);
+    FTrailer.ImagesOffset = FSize;
+    FTrailer.ImagesSize = AddStream(source);
+    source.close();
+    source.setData(QByteArray());
+    images.reset();
+}
+
+void TCaPackSetup::AddSound(const std::string& soundFile) {
+    FTrailer.HasSound = soundFile.empty() ? 0 : 1;
+    if (soundFile.empty()) {
+        return;
+    }
+    FTrailer.SoundOffset = FSize;
+    FTrailer.SoundSize = AddFile(soundFile);
+    WriteFieldUtf8(FTrailer.SoundExt, FileExtLower(soundFile));
+}
+
+void TCaPackSetup::AddTrailer() {
+    AddBuffer(&FTrailer, TrailerLength);
+    AddBuffer(&TrailerLength, sizeof TrailerLength);
+}
+
+void TCaPackSetup::AddMarker() {
+    AddBuffer(PackMarker, PackMarkerLength);
+}

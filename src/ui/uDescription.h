@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QDialog>
+
+#include "settings/SaverSettings.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// The dialog that switches the title screen on and fills its description and three lines.
+class TfrmDescription : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TfrmDescription(QWidget* parent = nullptr);
+
+    // Shows the block modally and returns whether the user confirmed; the block is a copy.
+    bool EditDescription(TSaverDescription description);
+    // Writes the controls into the block in field order, each text cut to its field.
+    void WriteDescription(TSaverDescription& description) const;
+
+private:
+    QCheckBox* chkExists;
+    QPlainTextEdit* Memo;
+    QLineEdit* edtA;
+    QLineEdit* edtB;
+    QLineEdit* edtC;
+    QPushButton* btnOK;
+    QPushButton* BitBtn2;
+};

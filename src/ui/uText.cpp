@@ -1,0 +1,102 @@
+#include "ui/uText.h"
+
+#include <QComboBox>
+#include <QFontDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "toolkit/QtFont.h"
+#include "ui/DialogParts.h"
+#include "ui/MemoText.h"
+
+namespace {
+
+// A whole number as the position edits take it: 0 when the text is not one, the low 16 bits
+// otherwise, so -1 is 65535 and 70000 is 4464.
+uint16_t PositionFromText(const QString& text) {
+    bool ok = false;
+    int value = text.toInt(&ok);
+    return ok ? static_cast<uint16_t>(static_cast<uint32_t>(value)) : 0;
+}
+
+}  // namespace
+
+TfrmText::TfrmText(QWidget* parent) : QDialog(parent), FFont{"宋体", 9, 0, clBlack} {
+    setObjectName("frmText");
+    setWindowTitle(QStringLiteral("图片上的文本"));
+    setFont(DialogFont());
+    resize(330, 150);
+
+    QFrame* panel = MakeFramingPanel(this, QRect(8, 8, 314, 100));
+
+    moText = new QPlainTextEdit(panel);
+    moText->setObjectName("moText");
+    moText->setGeometry(4, 4, 305, 61);
+
+    cboTextPos = new QComboBox(panel);
+    cboTextPos->setObjectName("cboTextPos");
+    cboTextPos->setGeometry(4, 72, 100, 20);
+    cboTextPos->addItems({QStringLiteral("左上角"),
+                          QStringLiteral("顶部中央"),
+                          QStringLiteral("右上角"),
+                          QStringLiteral("左下角"),
+                          QStringLiteral("底部中央"),
+                          QStringLiteral("右下角"),
+                          QStringLiteral("用户自定义")});
+
+    auto addPositionEdit =
+        [panel](const char* labelName, const char* caption, const char* name, int left) {
+            auto* label = new QLabel(QString::fromUtf8(caption), panel);
+            label->setObjectName(labelName);
+            label->setGeometry(left, 72, 14, 20);
+            auto* edit = new QLineEdit(QStringLiteral("0"), panel);
+            edit->setObjectName(name);
+            edit->setGeometry(left + 16, 72, 45, 20);
+            return edit;
+        };
+    edtTextLeft = addPositionEdit("Label7", "左", "edtTextLeft", 112);
+    edtTextTop = addPositionEdit("Label6", "上", "edtTextTop", 180);
+
+    btnTextFont = new QPushButton(QStringLiteral("字体"), panel);
+    btnTextFont->setObjectName("btnTextFont");
+    btnTextFont->setGeometry(249, 70, 60, 24);
+    btnTextFont->setAutoDefault(false);
+
+    btnOK = MakeOkButton(this, QRect(160, 116, 75, 25));
+    BitBtn2 = MakeCancelButton(this, QRect(247, 116, 75, 25));
+
+    FontDialog = new QFontDialog(this);
+    FontDialog->setObjectName("FontDialog");
+
+    connect(btnTextFont, &QPushButton::clicked, this, &TfrmText::btnTextFontClick);
+}
+
+void TfrmText::EditPictureText(TSaverPictureText& slot) {
+    moText->setPlainText(MemoFromField(ReadFieldUtf8(slot.Text)));
+    cboTextPos->setCurrentIndex(slot.Position >= 0 && slot.Position <= tpCustom ? slot.Position
+                                                                                : -1);
+    edtTextLeft->setText(QString::number(slot.Left));
+    edtTextTop->setText(QString::number(slot.Top));
+    SaverFontToFont(slot.Font, FFont);
+    if (exec() != QDialog::Accepted) {
+        return;
+    }
+    WritePictureText(slot);
+}
+
+void TfrmText::WritePictureText(TSaverPictureText& slot) const {
+    WriteFieldUtf8(slot.Text, FieldFromMemo(moText->toPlainText()));
+    slot.Position = cboTextPos->currentIndex();
+    slot.Left = PositionFromText(edtTextLeft->text());
+    slot.Top = PositionFromText(edtTextTop->text());
+    FontToSaverFont(FFont, slot.Font);
+}
+
+void TfrmText::btnTextFontClick() {
+    FontDialog->setCurrentFont(ToQFont(FFont));
+    if (FontDialog->exec() == QDialog::Accepted) {
+        FromQFont(FontDialog->selectedFont(), FFont);
+    }
+}

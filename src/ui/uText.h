@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDialog>
+
+#include "settings/SaverSettings.h"
+#include "toolkit/Font.h"
+
+class QComboBox;
+class QFontDialog;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+// The dialog that edits one picture's caption: its text, placement and font.
+class TfrmText : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TfrmText(QWidget* parent = nullptr);
+
+    // Shows the slot modally and writes the controls back into it only when the user confirms.
+    void EditPictureText(TSaverPictureText& slot);
+
+    // The font the font dialog holds; it reaches the slot on OK.
+    const TFont& ChosenFont() const { return FFont; }
+
+private:
+    void btnTextFontClick();
+    void WritePictureText(TSaverPictureText& slot) const;
+
+    QPlainTextEdit* moText;
+    QComboBox* cboTextPos;
+    QLineEdit* edtTextLeft;
+    QLineEdit* edtTextTop;
+    QPushButton* btnTextFont;
+    QPushButton* btnOK;
+    QPushButton* BitBtn2;
+    QFontDialog* FontDialog;
+    TFont FFont;
+};
