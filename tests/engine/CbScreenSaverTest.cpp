@@ -430,7 +430,8 @@ protected:
     }
 };
 
-// The Part's case: two lines, bottom centre, LH = 15, 768 high: y = 714 and 736.
+// Two lines at the bottom centre with a 15-pixel line on a screen 768 high: 768 - (30 + 8 + 16) = 714
+// (7.5 rounds to 8), then 714 + 22 = 736 (22.5 rounds to 22).
 TEST_F(CaptionTest, TwoLinesBottomCentre) {
     int size = 1;
     for (; size < 40; ++size) {
