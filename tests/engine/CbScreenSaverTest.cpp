@@ -430,8 +430,8 @@ protected:
     }
 };
 
-// Two lines at the bottom centre with a 15-pixel line on a screen 768 high: 768 - (30 + 8 + 16) = 714
-// (7.5 rounds to 8), then 714 + 22 = 736 (22.5 rounds to 22).
+// Two lines at the bottom centre with a 15-pixel line on a screen 768 high: 768 - (30 + 8 + 16) =
+// 714 (7.5 rounds to 8), then 714 + 22 = 736 (22.5 rounds to 22).
 TEST_F(CaptionTest, TwoLinesBottomCentre) {
     int size = 1;
     for (; size < 40; ++size) {
