@@ -10,6 +10,9 @@
 
 class TBitmap;
 class TCanvas;
+class TCcTransition;
+class TCdSound;
+class TTimer;
 
 // The show logic: on every timer tick picks the next picture or the title screen, composes it
 // at screen size with background and caption, scales it to the target and reveals it through
@@ -36,5 +39,34 @@ protected:
     virtual const TBitmap& GetPicture(int32_t index) = 0;
     virtual std::string GetSoundFileName() = 0;
 
-    // (fields and the rest of the show's operations follow here)
+private:
+    void DrawTitleScreen();
+    void StartSound();
+    void Tick();
+    void NextPicture();
+    void ComposeFrame();
+    void DrawCaption(const TSaverPictureText& slot);
+    void PickEffect();
+
+    TCanvas& FTargetCanvas;
+    TSaverSettings FSettings;
+    bool FQuiet;
+    std::unique_ptr<TTimer> FTimer;
+    std::unique_ptr<TBitmap> FTitleBitmap;
+    std::unique_ptr<TBitmap> FFrameBitmap;
+    std::unique_ptr<TBitmap> FTargetBitmap;
+    // Released through CancelAndFree, which destroys the runner itself.
+    TCcTransition* FTransition = nullptr;
+    std::unique_ptr<TCdSound> FSound;
+    bool FBusy = false;
+    bool FStopping = false;
+    int32_t FPictureIndex = 0;
+    int32_t FIntervalMs;
+
+    // Settings that no caller should pass (no picture, no effect) leave the show inert: it
+    // shows the background and never ticks, rather than drawing random numbers forever.
+    bool FInert;
+    // Set while a tick runs, so that a Stop reached from inside it (a nested event loop
+    // somewhere below) defers the destruction to the tick's end.
+    bool FInTick = false;
 };

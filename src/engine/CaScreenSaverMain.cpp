@@ -1,0 +1,34 @@
+#include "engine/CaScreenSaverMain.h"
+
+namespace {
+
+TSaverSettings ShowCopy(const TSaverSettings& settings, bool inPanel) {
+    TSaverSettings copy = settings;
+    if (inPanel) {
+        copy.StretchImages = 1;
+    }
+    return copy;
+}
+
+}  // namespace
+
+TCaScreenSaverMain::TCaScreenSaverMain(TCanvas& targetCanvas,
+                                       const TRect& targetRect,
+                                       const TSaverSettings& settings,
+                                       const std::vector<std::string>& pictureFiles,
+                                       const std::string& soundFileName,
+                                       bool inPanel,
+                                       const TShowServices& services)
+    : TCbScreenSaver(targetCanvas, targetRect, ShowCopy(settings, inPanel), false, services)
+    , FPictureFiles(pictureFiles)
+    , FSoundFileName(soundFileName) {}
+
+const TBitmap& TCaScreenSaverMain::GetPicture(int32_t index) {
+    // at() throws when PictureCount promises more pictures than the list holds.
+    FPictureLoader.LoadFromFile(FPictureFiles.at(static_cast<size_t>(index)));
+    return FPictureLoader.Graphic();
+}
+
+std::string TCaScreenSaverMain::GetSoundFileName() {
+    return FSoundFileName;
+}
