@@ -7,4 +7,6 @@ target_sources(kavro_ui PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/UpDown.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WizardLook.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WizardRules.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/uMain.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/uMainLayout.cpp
 )

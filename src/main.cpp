@@ -1,0 +1,53 @@
+#include <QApplication>
+#include <QIcon>
+#include <QScreen>
+
+#include "platform/DesktopFileBrowser.h"
+#include "platform/SdlMediaControl.h"
+#include "platform/SdlWavePlayer.h"
+#include "platform/SessionSaverFlag.h"
+#include "toolkit/QtScreen.h"
+#include "toolkit/QtTimer.h"
+#include "ui/Glyphs.h"
+#include "ui/QtWizardDialogs.h"
+#include "ui/uAbout.h"
+#include "ui/uDescription.h"
+#include "ui/uMain.h"
+#include "ui/uText.h"
+#include "ui/uTransitions.h"
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("KAVRO"));
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128}) {
+        icon.addPixmap(KavroIcon(size));
+    }
+    QApplication::setWindowIcon(icon);
+
+    TQtTimerFactory timers;
+    TQtScreen screen;
+    TSdlMediaControl media;
+    TSdlWavePlayer wave;
+    TSessionSaverFlag saverFlag;
+    TDesktopFileBrowser fileBrowser;
+    TQtWizardDialogs dialogs;
+    const TWizardServices services{{timers, screen, media, wave},
+                                   saverFlag,
+                                   fileBrowser,
+                                   dialogs,
+                                   QApplication::applicationDirPath().toStdString() + "/"};
+
+    TfrmMain frmMain(services);
+    TfrmAbout frmAbout;
+    TfrmTransitions frmTransitions;
+    TfrmDescription frmDescription;
+    TfrmText frmText;
+    frmMain.SetForms({&frmAbout, &frmTransitions, &frmDescription, &frmText});
+
+    if (const QScreen* primary = QApplication::primaryScreen()) {
+        frmMain.move(primary->availableGeometry().center() - frmMain.rect().center());
+    }
+    frmMain.show();
+    return app.exec();
+}
