@@ -20,9 +20,10 @@ const QString SaveFilter = QStringLiteral("EXE 文件 (*.exe)|*.exe");
 
 constexpr int PreviewSize = 160;
 
-// Qt's file dialog in the wizard's language, on the given folder.
-void Prepare(QFileDialog& dialog, const QString& filter, bool save) {
+// Qt's file dialog in the wizard's language. After the file mode, which resets the labels.
+void Prepare(QFileDialog& dialog, QFileDialog::FileMode mode, const QString& filter, bool save) {
     dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(mode);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setNameFilters(TQtWizardDialogs::NameFilters(filter));
     dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("查找范围:"));
@@ -87,8 +88,7 @@ QStringList TQtWizardDialogs::NameFilters(const QString& filter) {
 
 QStringList TQtWizardDialogs::OpenPictures(QWidget* parent, const QString& folder) {
     QFileDialog dialog(parent, QString(), folder);
-    Prepare(dialog, PictureFilter, false);
-    dialog.setFileMode(QFileDialog::ExistingFiles);
+    Prepare(dialog, QFileDialog::ExistingFiles, PictureFilter, false);
     dialog.setSizeGripEnabled(true);
     AddPreviewPane(dialog);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
@@ -96,15 +96,13 @@ QStringList TQtWizardDialogs::OpenPictures(QWidget* parent, const QString& folde
 
 QString TQtWizardDialogs::OpenSound(QWidget* parent, const QString& folder) {
     QFileDialog dialog(parent, QString(), folder);
-    Prepare(dialog, SoundFilter, false);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    Prepare(dialog, QFileDialog::ExistingFile, SoundFilter, false);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 QString TQtWizardDialogs::SaveTarget(QWidget* parent, const QString& folder) {
     QFileDialog dialog(parent, QString(), folder);
-    Prepare(dialog, SaveFilter, true);
-    dialog.setFileMode(QFileDialog::AnyFile);
+    Prepare(dialog, QFileDialog::AnyFile, SaveFilter, true);
     dialog.setDefaultSuffix(QStringLiteral("exe"));
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }

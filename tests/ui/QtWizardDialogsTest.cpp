@@ -65,6 +65,8 @@ void TQtWizardDialogsTest::picturesComeInTypedOrderWithPreview() {
     WhenModal<QFileDialog>([&](QFileDialog* dialog) {
         filters = dialog->nameFilters();
         QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
+        QCOMPARE(dialog->labelText(QFileDialog::Accept), QStringLiteral("打开(&O)"));
+        QCOMPARE(dialog->labelText(QFileDialog::FileName), QStringLiteral("文件名:"));
         QCOMPARE(dialog->directory().absolutePath(), FDir->path());
         auto* preview = dialog->findChild<QLabel*>("picturePreview");
         QVERIFY(preview != nullptr);
@@ -95,6 +97,7 @@ void TQtWizardDialogsTest::cancelAnswersNothing() {
 void TQtWizardDialogsTest::saveAddsExtension() {
     WhenModal<QFileDialog>([this](QFileDialog* dialog) {
         QCOMPARE(dialog->nameFilters(), QStringList({"EXE 文件 (*.exe)"}));
+        QCOMPARE(dialog->labelText(QFileDialog::Accept), QStringLiteral("保存(&S)"));
         Accept(dialog, "Show");
     });
     QCOMPARE(FDialogs.SaveTarget(nullptr, FDir->path()), FDir->filePath("Show.exe"));
