@@ -3,6 +3,8 @@
 #include <QColorDialog>
 #include <QWidget>
 
+#include "ui/DialogParts.h"
+
 TColor PickColor(TColor initial, QWidget* parent) {
     QColorDialog dialog(QColor(ColorRed(initial), ColorGreen(initial), ColorBlue(initial)), parent);
     if (dialog.exec() != QDialog::Accepted) {
@@ -27,9 +29,5 @@ TColor PanelColor(const QWidget* panel) {
 }
 
 void SetPanelColor(QWidget* panel, TColor color) {
-    QPalette palette = panel->palette();
-    palette.setColor(QPalette::Window,
-                     QColor(ColorRed(color), ColorGreen(color), ColorBlue(color)));
-    panel->setPalette(palette);
-    panel->setAutoFillBackground(true);
+    SetBackground(panel, color);
 }

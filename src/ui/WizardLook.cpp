@@ -4,6 +4,7 @@
 #include <QLabel>
 
 #include "ui/BaFunction.h"
+#include "ui/DialogParts.h"
 
 QColor ToQColor(TColor color) {
     return QColor(ColorRed(color), ColorGreen(color), ColorBlue(color));
@@ -16,30 +17,12 @@ QFont WindowFont() {
     return font;
 }
 
-QFont SongFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("宋体"),
-                      QStringLiteral("SimSun"),
-                      QStringLiteral("WenQuanYi Micro Hei"),
-                      QStringLiteral("Noto Sans CJK SC")});
-    font.setPixelSize(12);
-    return font;
-}
-
 void SetTextColor(QWidget* widget, const QColor& color) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, color);
     palette.setColor(QPalette::ButtonText, color);
     palette.setColor(QPalette::Text, color);
     widget->setPalette(palette);
-}
-
-QFrame* MakeFramePanel(QWidget* parent, const QRect& geometry) {
-    auto* frame = new QFrame(parent);
-    frame->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    frame->setGeometry(geometry);
-    SetPanelColor(frame, FramePanelColor);
-    return frame;
 }
 
 QFrame* MakeLoweredFrame(QWidget* parent, int left, int top, int width, int height) {
@@ -54,7 +37,7 @@ QLabel* MakeCaptionPanel(QWidget* parent, const QString& text, int left, int top
     auto* caption = new QLabel(text, parent);
     caption->setFrameStyle(QFrame::Panel | QFrame::Raised);
     caption->setContentsMargins(4, 0, 4, 0);
-    SetPanelColor(caption, FramePanelColor);
+    SetPanelColor(caption, FramingColor);
     caption->adjustSize();
     caption->move(left, top);
     return caption;

@@ -16,6 +16,7 @@
 
 #include "toolkit/WidgetCanvas.h"
 #include "ui/BaFunction.h"
+#include "ui/DialogParts.h"
 #include "ui/Glyphs.h"
 #include "ui/UpDown.h"
 #include "ui/WizardLook.h"
@@ -37,7 +38,7 @@ T* Named(T* widget, const char* name) {
 // Teal 宋体, the look of the page buttons and the page's guiding texts.
 template <typename T>
 T* Guide(T* widget) {
-    widget->setFont(SongFont());
+    widget->setFont(DialogFont());
     SetTextColor(widget, Teal);
     if constexpr (std::is_same_v<T, QLabel>) {
         widget->adjustSize();
@@ -129,7 +130,7 @@ void TfrmMain::CreateControls() {
 }
 
 void TfrmMain::CreatePicturesPage(QWidget* page) {
-    MakeFramePanel(page, QRect(6, 12, 576, 66));
+    MakeFramingPanel(page, QRect(6, 12, 576, 66));
     Guide(MakeCaptionPanel(page, QStringLiteral("标题"), 14, 4));
     Guide(Named(
         MakeLabel(page, QStringLiteral("屏幕保护标题 (中间不要包含“屏幕保护”这个词)."), 16, 26),
@@ -139,7 +140,7 @@ void TfrmMain::CreatePicturesPage(QWidget* page) {
     connect(edtTitle, &QLineEdit::textChanged, this, &TfrmMain::edtTitleChange);
     edtTitle->installEventFilter(this);
 
-    MakeFramePanel(page, QRect(6, 88, 576, 198));
+    MakeFramingPanel(page, QRect(6, 88, 576, 198));
     Guide(Named(MakeLabel(page, QStringLiteral("添加图片到你的屏幕保护中"), 16, 101), "Label8"));
     btnPicInsert =
         Guide(MakeButton(page, "btnPicInsert", QStringLiteral("插入图片"), QRect(176, 96, 70, 23)));
@@ -191,9 +192,9 @@ void TfrmMain::CreateOptionsPage(QWidget* page) {
     hint->setFrameStyle(QFrame::Panel | QFrame::Raised);
     hint->setContentsMargins(6, 0, 6, 0);
     hint->setGeometry(6, 6, 576, 36);
-    SetPanelColor(hint, FramePanelColor);
+    SetPanelColor(hint, FramingColor);
 
-    MakeFramePanel(page, QRect(6, 56, 576, 62));
+    MakeFramingPanel(page, QRect(6, 56, 576, 62));
     QLabel* soundCaption =
         MakeCaptionPanel(page, QStringLiteral("声音 (            WAV, MID, RMI )"), 14, 48);
     auto* mp3 = new QLabel(QStringLiteral("MP3, "), page);
@@ -213,7 +214,7 @@ void TfrmMain::CreateOptionsPage(QWidget* page) {
     connect(btnSoundStop, &QToolButton::clicked, this, &TfrmMain::btnSoundStopClick);
     connect(btnSoundClear, &QToolButton::clicked, this, &TfrmMain::btnSoundClearClick);
 
-    MakeFramePanel(page, QRect(6, 134, 284, 72));
+    MakeFramingPanel(page, QRect(6, 134, 284, 72));
     MakeCaptionPanel(page, QStringLiteral("大小与间隔时间"), 14, 126);
     Named(MakeLabel(page, QStringLiteral("图象大小"), 16, 152), "Label10");
     cboImageSize = Named(new QComboBox(page), "cboImageSize");
@@ -227,7 +228,7 @@ void TfrmMain::CreateOptionsPage(QWidget* page) {
     udInterval->SetBuddy(edtInterval);
     Named(MakeLabel(page, QStringLiteral("秒"), 138, 180), "Label11");
 
-    MakeFramePanel(page, QRect(298, 134, 284, 72));
+    MakeFramingPanel(page, QRect(298, 134, 284, 72));
     MakeCaptionPanel(page, QStringLiteral("图片次序 (屏幕保护中图片出现的次序)"), 306, 126);
     rdoSeqNor = Named(new QRadioButton(QStringLiteral("正常"), page), "rdoSeqNor");
     rdoSeqNor->setGeometry(316, 150, 120, 19);
@@ -235,7 +236,7 @@ void TfrmMain::CreateOptionsPage(QWidget* page) {
     rdoSeqRnd = Named(new QRadioButton(QStringLiteral("随机"), page), "rdoSeqRnd");
     rdoSeqRnd->setGeometry(316, 176, 120, 19);
 
-    MakeFramePanel(page, QRect(6, 222, 284, 62));
+    MakeFramingPanel(page, QRect(6, 222, 284, 62));
     MakeCaptionPanel(page, QStringLiteral("背景颜色"), 14, 214);
     Named(MakeLabel(page, QStringLiteral("设置背景颜色"), 16, 246), "Label3");
     pnlBackColor = Named(new QFrame(page), "pnlBackColor");
@@ -254,7 +255,7 @@ void TfrmMain::CreateOptionsPage(QWidget* page) {
 }
 
 void TfrmMain::CreateCreatePage(QWidget* page) {
-    MakeFramePanel(page, QRect(6, 12, 576, 138));
+    MakeFramingPanel(page, QRect(6, 12, 576, 138));
     MakeCaptionPanel(page, QStringLiteral("预览"), 14, 4);
     // The engine sizes its drawing from the panel's bounds within this frame: (6, 6, 151, 115).
     auto* previewFrame = new QFrame(page);
@@ -269,7 +270,7 @@ void TfrmMain::CreateCreatePage(QWidget* page) {
     SetTextColor(label13, Teal);
     connect(btnPreview, &QPushButton::clicked, this, &TfrmMain::btnPreviewClick);
 
-    MakeFramePanel(page, QRect(6, 166, 576, 120));
+    MakeFramingPanel(page, QRect(6, 166, 576, 120));
     MakeCaptionPanel(page, QStringLiteral("创建"), 14, 158);
     Named(MakeLabel(page, QStringLiteral("要发布的文件类型:"), 16, 180), "Label9");
     RadioButton1 = Named(new QRadioButton(QStringLiteral("自动安装程序"), page), "RadioButton1");
@@ -281,7 +282,7 @@ void TfrmMain::CreateCreatePage(QWidget* page) {
                                     16,
                                     200),
                           "Label12");
-    label12->setFont(SongFont());
+    label12->setFont(DialogFont());
     label12->adjustSize();
     edtCreate = MakeReadOnlyEdit(page, "edtCreate", QRect(16, 218, 530, 21));
     btnCreateOpen = MakeGlyphButton(page, "btnCreateOpen", OpenFolderGlyph(), QString(), 552, 217);
