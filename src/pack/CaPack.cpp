@@ -146,6 +146,9 @@ void TCaPack::SaveToFile(const std::string& fileName) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw std::runtime_error("无法创建文件 " + fileName);
     }
+    // commit() flushes the data to disk before the rename. The flush stays: without a journal on
+    // the disk, nothing else orders the data before the rename, and a power loss could leave the
+    // target empty or torn. The chunked write has most of it on its way by then.
     if (!WriteAll(file.handle(), FStream.constData(), FSize) || !file.commit()) {
         throw std::runtime_error("Stream write error");
     }
