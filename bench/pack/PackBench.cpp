@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -148,38 +149,39 @@ double RunCatAndFsync(const Pictures& pictures, const std::string& output) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// The three runs alternate within each iteration, so that the machine's changing load falls on
+// all of them alike; figures are medians over the iterations.
 void BM_BuildInstallerBesideCat(benchmark::State& state) {
     const Pictures& pictures = TestPictures();
-    double catSeconds = 0;
-    double catFsyncSeconds = 0;
-    double buildSeconds = 0;
-    double assembleSeconds = 0;
-    double saveSeconds = 0;
-    double slowestBuild = 0;
+    std::vector<double> cat, catFsync, build, assemble, save;
     long peak = 0;
     for (auto _ : state) {
         Settle(pictures);
-        catSeconds += RunCat(pictures, pictures.Path("cat.out")).first;
+        cat.push_back(RunCat(pictures, pictures.Path("cat.out")).first);
         Settle(pictures);
-        catFsyncSeconds += RunCatAndFsync(pictures, pictures.Path("cat.out"));
+        catFsync.push_back(RunCatAndFsync(pictures, pictures.Path("cat.out")));
         Settle(pictures);
-        BuildFigures build = RunBuild(pictures, pictures.Path("installer.exe"));
-        buildSeconds += build.seconds;
-        assembleSeconds += build.assembleSeconds;
-        saveSeconds += build.saveSeconds;
-        slowestBuild = std::max(slowestBuild, build.seconds);
-        peak = std::max(peak, build.peak);
-        state.SetIterationTime(build.seconds);
+        BuildFigures figures = RunBuild(pictures, pictures.Path("installer.exe"));
+        build.push_back(figures.seconds);
+        assemble.push_back(figures.assembleSeconds);
+        save.push_back(figures.saveSeconds);
+        peak = std::max(peak, figures.peak);
+        state.SetIterationTime(figures.seconds);
     }
     double total = static_cast<double>(PictureCount) * PictureSize;
-    auto average = benchmark::Counter::kAvgIterations;
-    state.counters["cat_ms"] = benchmark::Counter(catSeconds * 1000, average);
-    state.counters["cat_fsync_ms"] = benchmark::Counter(catFsyncSeconds * 1000, average);
-    state.counters["assemble_ms"] = benchmark::Counter(assembleSeconds * 1000, average);
-    state.counters["save_ms"] = benchmark::Counter(saveSeconds * 1000, average);
-    state.counters["slowest_ms"] = slowestBuild * 1000;
-    state.counters["ratio_cat"] = buildSeconds / catSeconds;
-    state.counters["ratio_cat_fsync"] = buildSeconds / catFsyncSeconds;
+    state.counters["build_ms"] = Median(build) * 1000;
+    state.counters["assemble_ms"] = Median(assemble) * 1000;
+    state.counters["save_ms"] = Median(save) * 1000;
+    state.counters["cat_ms"] = Median(cat) * 1000;
+    state.counters["cat_fsync_ms"] = Median(catFsync) * 1000;
+    state.counters["ratio_cat"] = Median(build) / Median(cat);
+    state.counters["ratio_cat_fsync"] = Median(build) / Median(catFsync);
     state.counters["peak_MiB"] = peak / 1048576.0;
     state.counters["peak_ratio"] = peak / total;
 }
@@ -187,7 +189,7 @@ void BM_BuildInstallerBesideCat(benchmark::State& state) {
 BENCHMARK(BM_BuildInstallerBesideCat)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(5);
+    ->Iterations(9);
 
 }  // namespace
 

@@ -1,8 +1,14 @@
 #include "pack/CaPack.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -11,6 +17,44 @@ namespace {
 
 const char* const SizeLimitMessage = "安装文件超过 2 GB 的上限";
 const char* const OutOfMemoryMessage = "Out of memory while expanding memory stream";
+
+constexpr uintptr_t HugePageSize = uintptr_t{2} << 20;
+// Writes are handed to the disk in pieces of this size while the next piece is copied.
+constexpr int64_t WriteChunk = int64_t{8} << 20;
+
+// Asks for 2 MiB pages over the whole pages inside [begin, end). Filling hundreds of megabytes of
+// fresh memory 4 KiB page by 4 KiB page costs this machine more in page faults than the copying
+// itself. Only a hint: where it is refused, small pages serve as before.
+void AdviseHugePages(const char* begin, const char* end) {
+    uintptr_t first = (reinterpret_cast<uintptr_t>(begin) + HugePageSize - 1) & ~(HugePageSize - 1);
+    uintptr_t last = reinterpret_cast<uintptr_t>(end) & ~(HugePageSize - 1);
+    if (last > first) {
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+    }
+}
+
+// Writes count bytes to fd, starting the disk write of each chunk as soon as it is in the page
+// cache, so that the final flush waits for the last chunk rather than for the whole file.
+bool WriteAll(int fd, const char* bytes, int64_t count) {
+    int64_t done = 0;
+    while (done < count) {
+        int64_t chunkEnd = std::min(count, done + WriteChunk);
+        int64_t chunkStart = done;
+        while (done < chunkEnd) {
+            ssize_t written = ::write(fd, bytes + done, chunkEnd - done);
+            if (written < 0 && errno == EINTR) {
+                continue;
+            }
+            if (written <= 0) {
+                return false;
+            }
+            done += written;
+        }
+        // A hint too: the flush before the rename still waits for every byte.
+        sync_file_range(fd, chunkStart, chunkEnd - chunkStart, SYNC_FILE_RANGE_WRITE);
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -28,10 +72,19 @@ void TCaPack::CheckRoom(int64_t count) const {
 void TCaPack::Reserve(int64_t count) {
     CheckRoom(count);
     try {
-        FStream.reserve(FSize + count);
+        Grow(FSize + count);
     } catch (const std::bad_alloc&) {
         throw std::runtime_error(OutOfMemoryMessage);
     }
+}
+
+void TCaPack::Grow(int64_t capacity) {
+    if (capacity <= FStream.capacity()) {
+        return;
+    }
+    FStream.reserve(capacity);
+    char* data = FStream.data();
+    AdviseHugePages(data + FSize, data + FStream.capacity());
 }
 
 char* TCaPack::Extend(int64_t count) {
@@ -40,7 +93,7 @@ char* TCaPack::Extend(int64_t count) {
     try {
         if (needed > FStream.capacity()) {
             // Unknown appends grow by half, not by doubling: the stream may hold gigabytes.
-            FStream.reserve(std::max<int64_t>(needed, FStream.capacity() + FStream.capacity() / 2));
+            Grow(std::max<int64_t>(needed, FStream.capacity() + FStream.capacity() / 2));
         }
         FStream.resize(needed);
     } catch (const std::bad_alloc&) {
@@ -93,7 +146,10 @@ void TCaPack::SaveToFile(const std::string& fileName) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         throw std::runtime_error("无法创建文件 " + fileName);
     }
-    if (file.write(FStream) != FStream.size() || !file.commit()) {
+    // commit() flushes the data to disk before the rename. The flush stays: without a journal on
+    // the disk, nothing else orders the data before the rename, and a power loss could leave the
+    // target empty or torn. The chunked write has most of it on its way by then.
+    if (!WriteAll(file.handle(), FStream.constData(), FSize) || !file.commit()) {
         throw std::runtime_error("Stream write error");
     }
 }

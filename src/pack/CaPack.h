@@ -44,6 +44,8 @@ protected:
     int32_t FSize = 0;
 
 private:
+    // Makes the stream's capacity at least capacity bytes.
+    void Grow(int64_t capacity);
     char* Extend(int64_t count);
 
     int64_t FSizeLimit = PackSizeLimit;

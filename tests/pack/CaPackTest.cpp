@@ -94,6 +94,36 @@ TEST(CaPackSave, FailingWriteKeepsTheOldFile) {
     EXPECT_EQ(files.Entries(), std::vector<std::string>{"out.exe"});
 }
 
+TEST(CaPackSave, FileOfSeveralWriteChunksKeepsEveryByte) {
+    TPackFiles files;
+    std::string target = files.Write("out.exe", "old");
+    // Writes go out in 8 MiB pieces: two whole pieces and three bytes.
+    std::string bytes = TPackFiles::Pattern((size_t{16} << 20) + 3, 5);
+    TCaPack pack;
+    pack.AddBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+    pack.SaveToFile(target);
+    EXPECT_TRUE(TPackFiles::Read(target) == bytes);
+    EXPECT_EQ(files.Entries(), std::vector<std::string>{"out.exe"});
+}
+
+TEST(CaPackSave, WriteFailingInALaterChunkKeepsTheOldFile) {
+    TPackFiles files;
+    std::string old = TPackFiles::Pattern(3000, 9);
+    std::string target = files.Write("out.exe", old);
+    std::string bytes = TPackFiles::Pattern(size_t{12} << 20, 6);
+    TCaPack pack;
+    pack.AddBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+    // The first 8 MiB piece is written whole; the second stops at 9 MiB.
+    EXPECT_EQ(
+        InChildWithLimit(
+            RLIMIT_FSIZE,
+            9 << 20,
+            [&] { return ErrorOf([&] { pack.SaveToFile(target); }) == "Stream write error"; }),
+        0);
+    EXPECT_EQ(TPackFiles::Read(target), old);
+    EXPECT_EQ(files.Entries(), std::vector<std::string>{"out.exe"});
+}
+
 TEST(CaPackLimit, StreamNeverReachesTheCeiling) {
     TCaPack pack;
     pack.SetSizeLimit(1000);
