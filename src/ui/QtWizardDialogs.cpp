@@ -1,5 +1,6 @@
 #include "ui/QtWizardDialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
@@ -19,6 +20,20 @@ const QString SoundFilter = QStringLiteral(
 const QString SaveFilter = QStringLiteral("EXE 文件 (*.exe)|*.exe");
 
 constexpr int PreviewSize = 160;
+
+// The folder itself or, while it does not exist yet (the output folder before the first build),
+// its nearest existing parent, so that the dialog does not open somewhere unrelated.
+QString ExistingFolder(const QString& folder) {
+    QString path = QDir::cleanPath(folder);
+    while (!QFileInfo(path).isDir()) {
+        const QString parent = QFileInfo(path).path();
+        if (parent == path) {
+            break;
+        }
+        path = parent;
+    }
+    return path;
+}
 
 // Qt's file dialog in the wizard's language. After the file mode, which resets the labels.
 void Prepare(QFileDialog& dialog, QFileDialog::FileMode mode, const QString& filter, bool save) {
@@ -87,7 +102,7 @@ QStringList TQtWizardDialogs::NameFilters(const QString& filter) {
 }
 
 QStringList TQtWizardDialogs::OpenPictures(QWidget* parent, const QString& folder) {
-    QFileDialog dialog(parent, QString(), folder);
+    QFileDialog dialog(parent, QString(), ExistingFolder(folder));
     Prepare(dialog, QFileDialog::ExistingFiles, PictureFilter, false);
     dialog.setSizeGripEnabled(true);
     AddPreviewPane(dialog);
@@ -95,13 +110,13 @@ QStringList TQtWizardDialogs::OpenPictures(QWidget* parent, const QString& folde
 }
 
 QString TQtWizardDialogs::OpenSound(QWidget* parent, const QString& folder) {
-    QFileDialog dialog(parent, QString(), folder);
+    QFileDialog dialog(parent, QString(), ExistingFolder(folder));
     Prepare(dialog, QFileDialog::ExistingFile, SoundFilter, false);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 
 QString TQtWizardDialogs::SaveTarget(QWidget* parent, const QString& folder) {
-    QFileDialog dialog(parent, QString(), folder);
+    QFileDialog dialog(parent, QString(), ExistingFolder(folder));
     Prepare(dialog, QFileDialog::AnyFile, SaveFilter, true);
     dialog.setDefaultSuffix(QStringLiteral("exe"));
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();

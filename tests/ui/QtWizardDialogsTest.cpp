@@ -96,11 +96,14 @@ void TQtWizardDialogsTest::cancelAnswersNothing() {
 
 void TQtWizardDialogsTest::saveAddsExtension() {
     WhenModal<QFileDialog>([this](QFileDialog* dialog) {
+        // The output folder does not exist before the first build: its parent is shown.
+        QCOMPARE(dialog->directory().absolutePath(), FDir->path());
         QCOMPARE(dialog->nameFilters(), QStringList({"EXE 文件 (*.exe)"}));
         QCOMPARE(dialog->labelText(QFileDialog::Accept), QStringLiteral("保存(&S)"));
         Accept(dialog, "Show");
     });
-    QCOMPARE(FDialogs.SaveTarget(nullptr, FDir->path()), FDir->filePath("Show.exe"));
+    QCOMPARE(FDialogs.SaveTarget(nullptr, FDir->filePath("ScreenSavers/")),
+             FDir->filePath("Show.exe"));
 }
 
 QTEST_MAIN(TQtWizardDialogsTest)
