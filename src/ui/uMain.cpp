@@ -223,9 +223,13 @@ void TfrmMain::UpdateThumbnail() {
     }
     TPicture picture;
     picture.LoadFromFile(file);
-    imgPic->setGeometry(
-        FitThumbnail(picture.Width(), picture.Height(), pnlPicBack->width(), pnlPicBack->height()));
-    imgPic->setPixmap(QPixmap::fromImage(picture.Graphic().Image()));
+    const QRect place =
+        FitThumbnail(picture.Width(), picture.Height(), pnlPicBack->width(), pnlPicBack->height());
+    imgPic->setGeometry(place);
+    // Scaled once here rather than kept at full size: a camera picture would hold tens of
+    // megabytes for a thumbnail.
+    imgPic->setPixmap(QPixmap::fromImage(picture.Graphic().Image().scaled(
+        place.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
     imgPic->show();
 }
 
