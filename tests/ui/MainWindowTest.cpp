@@ -52,6 +52,22 @@ int32_t Le32(const QByteArray& bytes, qsizetype offset) {
     return value;
 }
 
+// Keeps the value a progress bar shows each time it is painted.
+class TPaintRecorder : public QObject {
+public:
+    explicit TPaintRecorder(QProgressBar* bar) : FBar(bar) { bar->installEventFilter(this); }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == FBar && event->type() == QEvent::Paint) {
+            Values << FBar->value();
+        }
+        return false;
+    }
+    QList<int> Values;
+
+private:
+    QProgressBar* FBar;
+};
+
 }  // namespace
 
 class TMainWindowTest : public QObject {
@@ -148,6 +164,7 @@ void TMainWindowTest::init() {
     FText = std::make_unique<TfrmText>();
     FForm->SetForms({FAbout.get(), FTransitions.get(), FDescription.get(), FText.get()});
     FForm->show();
+    QVERIFY(QTest::qWaitForWindowExposed(FForm.get()));
     FMessages.clear();
     SetMessageHook(
         [this](const QString& caption, const QString& text) { FMessages << caption + "|" + text; });
@@ -571,9 +588,14 @@ void TMainWindowTest::createsInstallerEndToEnd() {
     auto* progress = Child<QProgressBar>("pbCreate");
     QList<int> steps;
     connect(progress, &QProgressBar::valueChanged, this, [&steps](int value) { steps << value; });
+    TPaintRecorder painted(progress);
     Child<QPushButton>("btnCreate")->click();
 
     QCOMPARE(steps, QList<int>({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 0}));
+    // The build holds the event loop, yet the bar was painted at every step.
+    for (int step = 1; step <= 11; ++step) {
+        QVERIFY2(painted.Values.contains(step), qPrintable(QString::number(step)));
+    }
     QCOMPARE(FMessages, QStringList({"Kavro|已经成功的完成!"}));
     QCOMPARE(progress->value(), 0);
     QVERIFY(!FForm->PanelPreviewRunning());
