@@ -84,6 +84,7 @@ private slots:
     void placesThumbnail_data();
     void placesThumbnail();
     void previewBoxHidesAndShowsThumbnail();
+    void keyboardSelectionShowsThumbnail();
     void undecodablePictureReportsAndKeepsThumbnail();
     void deletingOnlyEntryDisablesAtIdle();
     void deletingMiddleKeepsIndexAndThumbnail();
@@ -358,6 +359,17 @@ void TMainWindowTest::undecodablePictureReportsAndKeepsThumbnail() {
     QVERIFY(FMessages[0].contains(bad.fileName()));
     QCOMPARE(thumbnail->geometry(), QRect(39, 0, 103, 137));
     QCOMPARE(thumbnail->pixmap().size(), QSize(103, 137));
+}
+
+void TMainWindowTest::keyboardSelectionShowsThumbnail() {
+    const QString red = Picture("red.bmp", 40, 30, qRgb(255, 0, 0));
+    const QString blue = Picture("blue.bmp", 30, 40, qRgb(0, 0, 255));
+    FDialogs->Pictures.push_back({red, blue});
+    Child<QPushButton>("btnPicInsert")->click();
+    auto* list = Child<QListWidget>("lstPicFiles");
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(FForm->Pictures().Selected(), 1);
+    QCOMPARE(Child<QLabel>("imgPic")->pixmap().toImage().pixel(5, 5), qRgb(0, 0, 255));
 }
 
 void TMainWindowTest::deletingOnlyEntryDisablesAtIdle() {
