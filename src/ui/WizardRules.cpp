@@ -2,7 +2,6 @@
 
 #include <QFileInfo>
 #include <cmath>
-#include <cstring>
 
 QRect FitThumbnail(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight) {
     if (pictureWidth <= 0 || pictureHeight <= 0 || areaHeight <= 0) {
@@ -47,8 +46,6 @@ QString DefaultOutputName(const QString& outputDir, const QString& title) {
 }
 
 void CopyControlsToSettings(const TWizardControls& controls, TSaverSettings& settings) {
-    // Cleared first so that no bytes of an earlier, longer text travel into the installer.
-    std::memset(settings.Title, 0, sizeof settings.Title);
     WriteFieldUtf8(settings.Title, controls.Title.toStdString());
     settings.PictureCount = static_cast<uint8_t>(controls.PictureCount);
     settings.BackColor = controls.BackColor;
@@ -59,6 +56,5 @@ void CopyControlsToSettings(const TWizardControls& controls, TSaverSettings& set
         !controls.SoundFile.isEmpty() && QFileInfo(controls.SoundFile).isFile();
     settings.SoundIncluded = soundExists ? 1 : 0;
     settings.PlaySound = settings.SoundIncluded;
-    std::memset(settings.SoundExt, 0, sizeof settings.SoundExt);
     WriteFieldUtf8(settings.SoundExt, FileExtLower(controls.SoundFile.toStdString()));
 }

@@ -130,9 +130,12 @@ void TWizardRulesTest::keepsTitleBlanksAndCutsAtField() {
 
     controls.Title = QStringLiteral("  My  Show ");
     CopyControlsToSettings(controls, settings);
+    // The text field rule: the text, one zero byte, and the earlier bytes left as they were.
     QByteArray expected("  My  Show ");
-    expected.append(100 - expected.size(), '\0');
+    expected.append('\0');
+    expected.append(100 - expected.size(), 'x');
     QCOMPARE(QByteArray(settings.Title, 100), expected);
+    QCOMPARE(ReadFieldUtf8(settings.Title), std::string("  My  Show "));
 }
 
 void TWizardRulesTest::takesSoundFlagsFromTheFile() {
