@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QScreen>
+#include <QTranslator>
 
 #include "platform/DesktopFileBrowser.h"
 #include "platform/SdlMediaControl.h"
@@ -19,6 +21,12 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KAVRO"));
+    // Qt's own buttons and dialogs (message box OK, colour and font dialogs) in Chinese too.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QStringLiteral("qtbase_zh_CN"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTranslator);
+    }
     QIcon icon;
     for (int size : {16, 32, 48, 64, 128}) {
         icon.addPixmap(KavroIcon(size));
