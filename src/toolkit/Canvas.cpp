@@ -44,10 +44,19 @@ void NarrowToSource(int& lo, int& hi, int dOrigin, int dLen, int sOrigin, int sL
 void CopyRows(
     uchar* d, qsizetype dstride, const uchar* s, qsizetype sstride, size_t bytes, int rows) {
     constexpr int Ahead = 8;
+    constexpr size_t Line = 64;
+    // A wide row starts a stream the hardware follows; a narrow one is fetched whole.
+    const size_t fetched = bytes <= 8 * Line ? bytes : 1;
     for (int i = 0; i < rows; ++i) {
         if (i + Ahead < rows) {
-            __builtin_prefetch(s + (i + Ahead) * sstride);
-            __builtin_prefetch(d + (i + Ahead) * dstride, 1);
+            const uchar* ps = s + (i + Ahead) * sstride;
+            const uchar* pd = d + (i + Ahead) * dstride;
+            for (size_t o = 0; o < fetched; o += Line) {
+                __builtin_prefetch(ps + o);
+                __builtin_prefetch(pd + o, 1);
+            }
+            __builtin_prefetch(ps + fetched - 1);
+            __builtin_prefetch(pd + fetched - 1, 1);
         }
         std::memcpy(d + i * dstride, s + i * sstride, bytes);
     }
