@@ -3,9 +3,9 @@
 // memcpy per row of exactly the rectangles the effect draws, with no canvas in between (the
 // counter "ratio_rows" is effect / row copies).
 #include <benchmark/benchmark.h>
+#include <time.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <vector>
 
@@ -14,7 +14,13 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+// The thread's own CPU time: the machine is shared, and wall time would count the moments
+// another process holds the core, at random, into one phase or another.
+double Now() {
+    timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
+}
 
 struct TSpan {
     TRect Rect;  // clipped to the target
@@ -47,10 +53,6 @@ private:
     TRect FBounds;
 };
 
-double Seconds(Clock::time_point from, Clock::time_point to) {
-    return std::chrono::duration<double>(to - from).count();
-}
-
 void Effect(benchmark::State& state) {
     const int effect = static_cast<int>(state.range(0));
     const int width = static_cast<int>(state.range(1));
@@ -67,18 +69,23 @@ void Effect(benchmark::State& state) {
     runner.Run(&source, &counter, effect);
     const int64_t bytes = counter.Pixels * 4;
     const size_t frame = size_t(width) * height * 4;
-    std::vector<uint32_t> from(frame / 4, 1), to(frame / 4, 2);
+    // The baselines copy between two more bitmaps, so that their memory is allocated (aligned,
+    // paged) exactly as the effect's source and target are.
+    TBitmap fromBitmap(width, height), toBitmap(width, height);
+    fromBitmap.Image().fill(1);
+    const auto* from = reinterpret_cast<const uint32_t*>(fromBitmap.Image().constBits());
+    auto* to = reinterpret_cast<uint32_t*>(toBitmap.Image().bits());
 
     double effectSeconds = 0, copySeconds = 0, rowSeconds = 0;
     for (auto _ : state) {
-        auto t0 = Clock::now();
+        auto t0 = Now();
         runner.Run(&source, &target.Canvas(), effect);
-        auto t1 = Clock::now();
+        auto t1 = Now();
         for (int64_t left = bytes; left > 0; left -= int64_t(frame)) {
-            std::memcpy(to.data(), from.data(), size_t(std::min<int64_t>(left, frame)));
+            std::memcpy(to, from, size_t(std::min<int64_t>(left, frame)));
             benchmark::ClobberMemory();
         }
-        auto t2 = Clock::now();
+        auto t2 = Now();
         for (const TSpan& s : counter.Spans) {
             const size_t n = size_t(s.Rect.Width()) * 4;
             for (int y = s.Rect.Top; y < s.Rect.Bottom; ++y) {
@@ -88,11 +95,11 @@ void Effect(benchmark::State& state) {
             }
         }
         benchmark::ClobberMemory();
-        auto t3 = Clock::now();
-        effectSeconds += Seconds(t0, t1);
-        copySeconds += Seconds(t1, t2);
-        rowSeconds += Seconds(t2, t3);
-        state.SetIterationTime(Seconds(t0, t1));
+        auto t3 = Now();
+        effectSeconds += t1 - t0;
+        copySeconds += t2 - t1;
+        rowSeconds += t3 - t2;
+        state.SetIterationTime(t1 - t0);
     }
     const double n = double(state.iterations());
     state.counters["MB"] = double(bytes) / 1e6;

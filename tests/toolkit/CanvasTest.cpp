@@ -107,6 +107,29 @@ TEST(CanvasFill, PatternOfTheCanvasOwnBitmapLeavesItUnchanged) {
     EXPECT_EQ(b.Pixels(4, 2), Code(4, 2));
 }
 
+// Rectangles whose width one pattern row covers: each row is one straight copy of a pattern row.
+class CanvasCoveringPattern : public ::testing::TestWithParam<TRect> {};
+
+TEST_P(CanvasCoveringPattern, CopiesPatternRowsStartingOverAtThePatternBottom) {
+    TBitmap pattern(24, 7);
+    Paint(pattern);
+    TRecordingCanvas c(30, 40);
+    c.Brush().Bitmap = &pattern;
+    const TRect r = GetParam();
+    c.FillRect(r);
+    ExpectPixels(c, 30, 40, [&](int x, int y) {
+        bool inside = x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+        return inside ? Code(x % 24, y % 7) : Black;
+    });
+}
+
+INSTANTIATE_TEST_SUITE_P(Rects,
+                         CanvasCoveringPattern,
+                         ::testing::Values(Rect(5, 0, 8, 40),     // three columns, many rows
+                                           Rect(0, 3, 24, 6),     // full pattern width, no wrap
+                                           Rect(25, 2, 30, 33),   // second tile column
+                                           Rect(1, 6, 23, 21)));  // starts on the last row
+
 TEST(CanvasCopy, OneToOneIsClippedAtBothEnds) {
     TBitmap src(4, 3);
     Paint(src);
@@ -254,6 +277,23 @@ TEST(CanvasDouble, OverridingOnlyFillAndCopyRecordsTheCalls) {
     // The other operations draw nothing on a canvas without an image.
     target.TextOut(0, 0, "x");
     target.StretchDraw({0, 0, 4, 4}, src);
+}
+
+TEST(BitmapSize, FrameSizedBitmapKeepsPixelsAndGrowsIntoItsBuffer) {
+    // 1000 x 600 pixels take 2.4 MB; the buffer is whole 2 MiB pages, room for 1024 x 1024.
+    TBitmap b(1000, 600);
+    b.SetPixel(999, 599, RGBColor(7, 8, 9));
+    EXPECT_EQ(b.Pixels(999, 599), RGBColor(7, 8, 9));
+    EXPECT_EQ(b.Pixels(0, 0), clWhite);
+    const uchar* before = b.Image().constBits();
+    b.SetSize(1024, 1024);
+    EXPECT_EQ(b.Image().constBits(), before);
+    b.SetPixel(1023, 1023, RGBColor(1, 2, 3));
+    EXPECT_EQ(b.Pixels(1023, 1023), RGBColor(1, 2, 3));
+    b.SetSize(1024, 1025);
+    EXPECT_EQ(b.Height(), 1025);
+    b.SetPixel(1023, 1024, RGBColor(4, 5, 6));
+    EXPECT_EQ(b.Pixels(1023, 1024), RGBColor(4, 5, 6));
 }
 
 TEST(BitmapSize, SmallerSizeKeepsTheBuffer) {
