@@ -19,8 +19,8 @@ constexpr int DescriptionLinePitch = 49;
 constexpr int BottomRowPitch = 16;
 
 // Nearest integer, ties to the even neighbour (the default rounding mode).
-int Round(double v) {
-    return static_cast<int>(std::nearbyint(v));
+int Round(long double v) {
+    return static_cast<int>(std::nearbyintl(v));
 }
 
 bool AnyEffectEnabled(const TSaverSettings& settings) {
@@ -79,20 +79,22 @@ void TCbScreenSaver::DrawTitleScreen() {
     canvas.Brush().Color = FSettings.BackColor;
     canvas.FillRect(canvas.ClipRect());
 
+    // The screen fractions are taken in extended precision: in double, 650 x 0.17 comes out
+    // just above 110.5 and rounds up, where the exact product is a tie that goes to 110.
     TFont& font = canvas.Font();
     const std::string title = ReadFieldUtf8(FSettings.Title) + " Screen Saver";
     font.Size = 24;
     font.Color = RGBColor(0, 255, 0);
     font.Style = fsBold | fsItalic;
-    canvas.TextOut((sw - canvas.TextWidth(title)) / 2, Round(sh * 0.17), title);
+    canvas.TextOut((sw - canvas.TextWidth(title)) / 2, Round(sh * 0.17L), title);
     font.Style = fsBold;
 
     const std::string description = ReadFieldUtf8(FSettings.Description.DescriptionText);
     if (!description.empty()) {
         font.Size = 12;
         font.Color = RGBColor(255, 255, 0);
-        const int x = Round(sw * 0.17);
-        int y = Round(sh * 0.34);
+        const int x = Round(sw * 0.17L);
+        int y = Round(sh * 0.34L);
         for (const std::string& line : SplitLines(description)) {
             canvas.TextOut(x, y, line);
             y += DescriptionLinePitch;
@@ -101,7 +103,7 @@ void TCbScreenSaver::DrawTitleScreen() {
 
     font.Size = 10;
     font.Color = RGBColor(255, 255, 255);
-    const int y0 = Round(sh * 0.75);
+    const int y0 = Round(sh * 0.75L);
     const std::string rows[] = {ReadFieldUtf8(FSettings.Description.WebAddress),
                                 ReadFieldUtf8(FSettings.Description.CompanyName),
                                 ReadFieldUtf8(FSettings.Description.RightsNotice)};

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 namespace {
@@ -50,7 +51,9 @@ int MulDiv(int a, int b, int c) {
 }  // namespace
 
 int FontPixelSize(int points) {
-    return std::max(1, MulDiv(std::abs(points), 96, 72));
+    // In 64 bits: the size comes from a record and may be any int32, INT32_MIN included.
+    const long long magnitude = std::llabs(static_cast<long long>(points));
+    return static_cast<int>(std::clamp<long long>((magnitude * 96 + 36) / 72, 1, INT_MAX));
 }
 
 QFont ToQFont(const TFont& font) {

@@ -174,6 +174,10 @@ private slots:
         QTest::newRow("escape") << int(Qt::Key_Escape);
         QTest::newRow("shift alone") << int(Qt::Key_Shift);
         QTest::newRow("space") << int(Qt::Key_Space);
+        QTest::newRow("tab") << int(Qt::Key_Tab);
+        QTest::newRow("backtab") << int(Qt::Key_Backtab);
+        QTest::newRow("return") << int(Qt::Key_Return);
+        QTest::newRow("left") << int(Qt::Key_Left);
     }
     void anyKeyEnds() {
         QFETCH(int, key);

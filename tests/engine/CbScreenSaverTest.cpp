@@ -516,7 +516,15 @@ TEST_F(CaptionTest, GbkTextIsConverted) {
 
 // ---- Title screen
 
-TEST_F(ShowTest, TitleScreenRowsOn1680x1050) {
+struct TitleCase {
+    int SW, SH;
+    int TitleY, DescriptionX, DescriptionY, BottomY;
+};
+
+class TitleTest : public ShowTest, public ::testing::WithParamInterface<TitleCase> {};
+
+TEST_P(TitleTest, RowsSitAtTheScreenFractions) {
+    const TitleCase& p = GetParam();
     Settings.Description.ShowDescription = 1;
     Settings.BackColor = RGBColor(20, 30, 40);
     WriteFieldUtf8(Settings.Title, "海边");
@@ -525,11 +533,11 @@ TEST_F(ShowTest, TitleScreenRowsOn1680x1050) {
     // The company row stays empty; the rights notice keeps its place below it.
     WriteFieldUtf8(Settings.Description.RightsNotice, "(c) 2026");
     SetPictures(1, 4, 3);
-    Make(1680, 1050);
+    Make(p.SW, p.SH);
     Owner->Start();
     ASSERT_EQ(Frames(2), (std::vector<int>{1, 0}));
 
-    TBitmap expected(1680, 1050);
+    TBitmap expected(p.SW, p.SH);
     TCanvas& c = expected.Canvas();
     c.Brush().Color = RGBColor(20, 30, 40);
     c.FillRect(c.ClipRect());
@@ -538,26 +546,35 @@ TEST_F(ShowTest, TitleScreenRowsOn1680x1050) {
     c.Font().Size = 24;
     c.Font().Color = RGBColor(0, 255, 0);
     c.Font().Style = fsBold | fsItalic;
-    c.TextOut((1680 - c.TextWidth(title)) / 2, 178, title);
+    c.TextOut((p.SW - c.TextWidth(title)) / 2, p.TitleY, title);
     c.Font().Style = fsBold;
     c.Font().Size = 12;
     c.Font().Color = RGBColor(255, 255, 0);
-    c.TextOut(286, 357, "第一行");
-    c.TextOut(286, 357 + 49, "Second line");
+    c.TextOut(p.DescriptionX, p.DescriptionY, "第一行");
+    c.TextOut(p.DescriptionX, p.DescriptionY + 49, "Second line");
     c.Font().Size = 10;
     c.Font().Color = clWhite;
-    c.TextOut((1680 - c.TextWidth("www.example.org")) / 2, 788, "www.example.org");
-    c.TextOut((1680 - c.TextWidth("(c) 2026")) / 2, 820, "(c) 2026");
+    c.TextOut((p.SW - c.TextWidth("www.example.org")) / 2, p.BottomY, "www.example.org");
+    c.TextOut((p.SW - c.TextWidth("(c) 2026")) / 2, p.BottomY + 32, "(c) 2026");
 
     int differing = 0;
-    for (int y = 0; y < 1050; ++y) {
-        for (int x = 0; x < 1680; ++x) {
+    for (int y = 0; y < p.SH; ++y) {
+        for (int x = 0; x < p.SW; ++x) {
             differing += Target->Pixels(x, y) != expected.Pixels(x, y);
         }
     }
     EXPECT_EQ(differing, 0);
     EXPECT_FALSE(BoundsOfNot(RGBColor(20, 30, 40)).IsEmpty());
 }
+
+// Exact products that end in .5 go to the even neighbour: 1050 x 0.17 = 178.5 -> 178,
+// 650 x 0.17 = 110.5 -> 110, 1250 x 0.17 = 212.5 -> 212, 650 x 0.75 = 487.5 -> 488,
+// 1450 x 0.17 = 246.5 -> 246, 625 x 0.34 = 212.5 -> 212, 625 x 0.75 = 468.75 -> 469.
+INSTANTIATE_TEST_SUITE_P(Screens,
+                         TitleTest,
+                         ::testing::Values(TitleCase{1680, 1050, 178, 286, 357, 788},
+                                           TitleCase{1250, 650, 110, 212, 221, 488},
+                                           TitleCase{1450, 625, 106, 246, 212, 469}));
 
 // ---- Sound
 

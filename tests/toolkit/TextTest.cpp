@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QFontInfo>
+#include <cstdint>
 #include <set>
 
 #include "toolkit/Bitmap.h"
@@ -47,7 +48,12 @@ INSTANTIATE_TEST_SUITE_P(Sizes,
                                          std::pair{11, 15},
                                          std::pair{12, 16},
                                          std::pair{24, 32},
-                                         std::pair{72, 96}));
+                                         std::pair{72, 96},
+                                         std::pair{-10, 13},
+                                         std::pair{0, 1},
+                                         // 2^31 * 96 / 72 and (2^31 - 1) * 96 / 72 pass INT32_MAX.
+                                         std::pair{INT32_MIN, INT32_MAX},
+                                         std::pair{INT32_MAX, INT32_MAX}));
 
 TEST(QtFont, FacesMapToInstalledFonts) {
     const std::pair<const char*, const char*> faces[] = {
