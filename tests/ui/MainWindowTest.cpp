@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <cstring>
 
 #include "engine/CaSaverForms.h"
@@ -85,6 +86,7 @@ private slots:
     void placesThumbnail();
     void previewBoxHidesAndShowsThumbnail();
     void keyboardSelectionShowsThumbnail();
+    void dragSelectionShowsThumbnail();
     void undecodablePictureReportsAndKeepsThumbnail();
     void deletingOnlyEntryDisablesAtIdle();
     void deletingMiddleKeepsIndexAndThumbnail();
@@ -370,6 +372,27 @@ void TMainWindowTest::keyboardSelectionShowsThumbnail() {
     QTest::keyClick(list, Qt::Key_Down);
     QCOMPARE(FForm->Pictures().Selected(), 1);
     QCOMPARE(Child<QLabel>("imgPic")->pixmap().toImage().pixel(5, 5), qRgb(0, 0, 255));
+}
+
+void TMainWindowTest::dragSelectionShowsThumbnail() {
+    const QString red = Picture("red.bmp", 40, 30, qRgb(255, 0, 0));
+    const QString blue = Picture("blue.bmp", 30, 40, qRgb(0, 0, 255));
+    FDialogs->Pictures.push_back({red, blue});
+    Child<QPushButton>("btnPicInsert")->click();
+    auto* list = Child<QListWidget>("lstPicFiles");
+    auto at = [this, list](int row) {
+        return list->viewport()->mapTo(FForm.get(), list->visualItemRect(list->item(row)).center());
+    };
+    // Through the window, so that the application knows the button is held.
+    QWindow* window = FForm->windowHandle();
+    QTest::mousePress(window, Qt::LeftButton, {}, at(0));
+    QTest::mouseMove(window, at(1));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, at(1));
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(FForm->Pictures().Selected(), 1);
+    auto* thumbnail = Child<QLabel>("imgPic");
+    QCOMPARE(thumbnail->geometry(), QRect(39, 0, 103, 137));
+    QCOMPARE(thumbnail->pixmap().toImage().pixel(5, 5), qRgb(0, 0, 255));
 }
 
 void TMainWindowTest::deletingOnlyEntryDisablesAtIdle() {
@@ -685,6 +708,12 @@ void TMainWindowTest::colourCancelStillSetsPreviewPanel() {
     auto* swatch = Child<QWidget>("pnlBackColor");
     auto* preview = Child<QWidget>("pnlPreview");
     SetPanelColor(preview, clBlack);
+    // Neither the right button nor a release away from the swatch is a click on it.
+    QTest::mouseClick(swatch, Qt::RightButton);
+    QTest::mousePress(swatch, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(swatch, Qt::LeftButton, {}, QPoint(60, 5));
+    QVERIFY(FDialogs->OfferedColors.empty());
+    QCOMPARE(PanelColor(preview), clBlack);
     QTest::mouseClick(swatch, Qt::LeftButton);
     QCOMPARE(FDialogs->OfferedColors, std::deque<TColor>({16744448}));
     QCOMPARE(PanelColor(swatch), 16744448);
