@@ -209,13 +209,14 @@ void TfrmMain::lstPicFilesClick() {
     Guarded(this, [this] { UpdateThumbnail(); });
 }
 
-void TfrmMain::ListMouseEvent(const QMouseEvent* mouse) {
+bool TfrmMain::ListMouseEvent(const QMouseEvent* mouse) {
+    // Only the left button selects; the others leave the list as it is.
     if (mouse->button() != Qt::LeftButton) {
-        return;
+        return true;
     }
     if (mouse->type() == QEvent::MouseButtonPress) {
         FListPressRow = lstPicFiles->currentRow();
-        return;
+        return false;
     }
     // The selection follows the mouse while the button is held, so the release may land on
     // another entry than the press, or below the last one.
@@ -223,6 +224,7 @@ void TfrmMain::ListMouseEvent(const QMouseEvent* mouse) {
         lstPicFiles->currentRow() != FListPressRow) {
         lstPicFilesClick();
     }
+    return false;
 }
 
 void TfrmMain::chkPicPreviewClick() {
@@ -441,7 +443,7 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
     } else if ((event->type() == QEvent::MouseButtonPress ||
                 event->type() == QEvent::MouseButtonRelease) &&
                watched == lstPicFiles->viewport()) {
-        ListMouseEvent(static_cast<QMouseEvent*>(event));
+        return ListMouseEvent(static_cast<QMouseEvent*>(event));
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -89,7 +89,8 @@ private:
     void EnterPage();
     void SwitchPage(int delta);
     void ShowPictureList();
-    void ListMouseEvent(const QMouseEvent* mouse);
+    // Answers whether the event is used up.
+    bool ListMouseEvent(const QMouseEvent* mouse);
     bool CanCreate();
     void BuildInstaller();
     void StepProgress();

@@ -393,6 +393,11 @@ void TMainWindowTest::dragSelectionShowsThumbnail() {
     auto* thumbnail = Child<QLabel>("imgPic");
     QCOMPARE(thumbnail->geometry(), QRect(39, 0, 103, 137));
     QCOMPARE(thumbnail->pixmap().toImage().pixel(5, 5), qRgb(0, 0, 255));
+    // Only the left button selects: the thumbnail keeps showing the selected entry.
+    QTest::mouseClick(
+        list->viewport(), Qt::RightButton, {}, list->visualItemRect(list->item(0)).center());
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(FForm->Pictures().Selected(), 1);
 }
 
 void TMainWindowTest::deletingOnlyEntryDisablesAtIdle() {
