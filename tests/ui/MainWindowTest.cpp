@@ -127,6 +127,8 @@ private:
     QStringList Names(const QString& prefix, int count);
     void Idle() { emit QAbstractEventDispatcher::instance()->aboutToBlock(); }
     void TypeTitle(const QString& text);
+    // Inserts a red 40 × 30 and a blue 30 × 40 picture.
+    void InsertRedAndBlue();
     void LeaveTitle() { FForm->edtTitleExit(); }
 
     std::unique_ptr<QTemporaryDir> FDir;
@@ -199,6 +201,12 @@ QStringList TMainWindowTest::Names(const QString& prefix, int count) {
         names << FDir->filePath(QStringLiteral("%1%2.jpg").arg(prefix).arg(i));
     }
     return names;
+}
+
+void TMainWindowTest::InsertRedAndBlue() {
+    FDialogs->Pictures.push_back({Picture("red.bmp", 40, 30, qRgb(255, 0, 0)),
+                                  Picture("blue.bmp", 30, 40, qRgb(0, 0, 255))});
+    Child<QPushButton>("btnPicInsert")->click();
 }
 
 void TMainWindowTest::TypeTitle(const QString& text) {
@@ -324,10 +332,7 @@ void TMainWindowTest::placesThumbnail() {
 }
 
 void TMainWindowTest::previewBoxHidesAndShowsThumbnail() {
-    const QString red = Picture("red.bmp", 40, 30, qRgb(255, 0, 0));
-    const QString blue = Picture("blue.bmp", 30, 40, qRgb(0, 0, 255));
-    FDialogs->Pictures.push_back({red, blue});
-    Child<QPushButton>("btnPicInsert")->click();
+    InsertRedAndBlue();
     auto* box = Child<QCheckBox>("chkPicPreview");
     auto* thumbnail = Child<QLabel>("imgPic");
     box->click();
@@ -364,10 +369,7 @@ void TMainWindowTest::undecodablePictureReportsAndKeepsThumbnail() {
 }
 
 void TMainWindowTest::keyboardSelectionShowsThumbnail() {
-    const QString red = Picture("red.bmp", 40, 30, qRgb(255, 0, 0));
-    const QString blue = Picture("blue.bmp", 30, 40, qRgb(0, 0, 255));
-    FDialogs->Pictures.push_back({red, blue});
-    Child<QPushButton>("btnPicInsert")->click();
+    InsertRedAndBlue();
     auto* list = Child<QListWidget>("lstPicFiles");
     QTest::keyClick(list, Qt::Key_Down);
     QCOMPARE(FForm->Pictures().Selected(), 1);
@@ -375,10 +377,7 @@ void TMainWindowTest::keyboardSelectionShowsThumbnail() {
 }
 
 void TMainWindowTest::dragSelectionShowsThumbnail() {
-    const QString red = Picture("red.bmp", 40, 30, qRgb(255, 0, 0));
-    const QString blue = Picture("blue.bmp", 30, 40, qRgb(0, 0, 255));
-    FDialogs->Pictures.push_back({red, blue});
-    Child<QPushButton>("btnPicInsert")->click();
+    InsertRedAndBlue();
     auto* list = Child<QListWidget>("lstPicFiles");
     auto at = [this, list](int row) {
         return list->viewport()->mapTo(FForm.get(), list->visualItemRect(list->item(row)).center());
