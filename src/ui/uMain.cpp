@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -206,6 +207,24 @@ void TfrmMain::lstPicFilesClick() {
     }
     FPictures.Select(lstPicFiles->currentRow());
     Guarded(this, [this] { UpdateThumbnail(); });
+}
+
+bool TfrmMain::ListMouseEvent(const QMouseEvent* mouse) {
+    // Only the left button selects; the others leave the list as it is.
+    if (mouse->button() != Qt::LeftButton) {
+        return true;
+    }
+    if (mouse->type() == QEvent::MouseButtonPress) {
+        FListPressRow = lstPicFiles->currentRow();
+        return false;
+    }
+    // The selection follows the mouse while the button is held, so the release may land on
+    // another entry than the press, or below the last one.
+    if (lstPicFiles->itemAt(mouse->position().toPoint()) != nullptr ||
+        lstPicFiles->currentRow() != FListPressRow) {
+        lstPicFilesClick();
+    }
+    return false;
 }
 
 void TfrmMain::chkPicPreviewClick() {
@@ -414,8 +433,17 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
             edtTitleExit();
         }
     } else if (watched == pnlBackColor && event->type() == QEvent::MouseButtonRelease) {
-        pnlBackColorClick();
+        // A click is the left button let go over the swatch, as for a button.
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            pnlBackColor->rect().contains(mouse->position().toPoint())) {
+            pnlBackColorClick();
+        }
         return true;
+    } else if ((event->type() == QEvent::MouseButtonPress ||
+                event->type() == QEvent::MouseButtonRelease) &&
+               watched == lstPicFiles->viewport()) {
+        return ListMouseEvent(static_cast<QMouseEvent*>(event));
     }
     return QWidget::eventFilter(watched, event);
 }

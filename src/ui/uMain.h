@@ -16,6 +16,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMouseEvent;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
@@ -88,6 +89,8 @@ private:
     void EnterPage();
     void SwitchPage(int delta);
     void ShowPictureList();
+    // Answers whether the event is used up.
+    bool ListMouseEvent(const QMouseEvent* mouse);
     bool CanCreate();
     void BuildInstaller();
     void StepProgress();
@@ -108,6 +111,8 @@ private:
     int FPageIndex = 0;
     bool FSwitching = false;
     bool FFillingList = false;
+    // The list's current entry when the left button went down on it.
+    int FListPressRow = -1;
 
     QTabWidget* Page;
     QLineEdit* edtTitle;

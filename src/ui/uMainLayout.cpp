@@ -167,7 +167,7 @@ void TfrmMain::CreatePicturesPage(QWidget* page) {
         QStringLiteral("QListWidget { background: white; }"
                        "QListWidget::item { height: 16px; }"));
     // A mouse click reports itself when released; other ways of moving the selection at once.
-    connect(lstPicFiles, &QListWidget::itemClicked, this, &TfrmMain::lstPicFilesClick);
+    lstPicFiles->viewport()->installEventFilter(this);
     connect(lstPicFiles, &QListWidget::currentRowChanged, this, [this] {
         if (QApplication::mouseButtons() == Qt::NoButton) {
             lstPicFilesClick();

@@ -1,13 +1,18 @@
 #include "ui/uText.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontDialog>
+#include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 #include "toolkit/QtFont.h"
+#include "ui/BaFunction.h"
 #include "ui/DialogParts.h"
 #include "ui/MemoText.h"
 
@@ -19,6 +24,30 @@ uint16_t PositionFromText(const QString& text) {
     bool ok = false;
     int value = text.toInt(&ok);
     return ok ? static_cast<uint16_t>(static_cast<uint32_t>(value)) : 0;
+}
+
+// The group of effect check boxes (strike-out, underline) in Qt's font dialog; nullptr when its
+// layout is not the one expected.
+QWidget* EffectsGroup(QFontDialog* dialog) {
+    for (QGroupBox* group : dialog->findChildren<QGroupBox*>()) {
+        if (group->findChild<QCheckBox*>() != nullptr && group->layout() != nullptr) {
+            return group;
+        }
+    }
+    return nullptr;
+}
+
+// The usual name of a font's style, as font files name it.
+QString StyleName(uint8_t style) {
+    const bool bold = (style & fsBold) != 0;
+    const bool italic = (style & fsItalic) != 0;
+    if (bold && italic) {
+        return QStringLiteral("Bold Italic");
+    }
+    if (bold) {
+        return QStringLiteral("Bold");
+    }
+    return italic ? QStringLiteral("Italic") : QStringLiteral("Regular");
 }
 
 }  // namespace
@@ -69,6 +98,20 @@ TfrmText::TfrmText(QWidget* parent) : QDialog(parent), FFont{"宋体", 9, 0, clB
 
     FontDialog = new QFontDialog(this);
     FontDialog->setObjectName("FontDialog");
+    // Qt's font dialog has no colour of its own; the caption's colour is chosen beside the
+    // effects, as the user knows it from other font dialogs.
+    FontDialog->setOption(QFontDialog::DontUseNativeDialog);
+    QWidget* effects = EffectsGroup(FontDialog);
+    btnFontColor = new QPushButton(QStringLiteral("颜色(&C)..."), effects ? effects : FontDialog);
+    btnFontColor->setObjectName("btnFontColor");
+    btnFontColor->setAutoDefault(false);
+    (effects ? effects->layout() : FontDialog->layout())->addWidget(btnFontColor);
+    connect(btnFontColor, &QPushButton::clicked, this, [this] {
+        const TColor chosen = PickColor(FFontColor, FontDialog);
+        if (chosen != -1) {
+            ShowFontColor(chosen);
+        }
+    });
 
     connect(btnTextFont, &QPushButton::clicked, this, &TfrmText::btnTextFontClick);
 }
@@ -94,9 +137,23 @@ void TfrmText::WritePictureText(TSaverPictureText& slot) const {
     FontToSaverFont(FFont, slot.Font);
 }
 
+void TfrmText::ShowFontColor(TColor color) {
+    FFontColor = color;
+    QPixmap swatch(16, 16);
+    swatch.fill(QColor(ColorRed(color), ColorGreen(color), ColorBlue(color)));
+    btnFontColor->setIcon(swatch);
+}
+
 void TfrmText::btnTextFontClick() {
-    FontDialog->setCurrentFont(ToQFont(FFont));
+    QFont offered = ToQFont(FFont);
+    // The dialog looks the style up by name. Unnamed, it asks for a translated name ("Normal"
+    // in the user's language), misses the font's own style names and offers the first one,
+    // often bold italic.
+    offered.setStyleName(StyleName(FFont.Style));
+    FontDialog->setCurrentFont(offered);
+    ShowFontColor(FFont.Color);
     if (FontDialog->exec() == QDialog::Accepted) {
         FromQFont(FontDialog->selectedFont(), FFont);
+        FFont.Color = FFontColor;
     }
 }

@@ -26,6 +26,8 @@ public:
 
 private:
     void btnTextFontClick();
+    // The colour the font dialog offers, shown on its colour button.
+    void ShowFontColor(TColor color);
     void WritePictureText(TSaverPictureText& slot) const;
 
     QPlainTextEdit* moText;
@@ -36,5 +38,7 @@ private:
     QPushButton* btnOK;
     QPushButton* BitBtn2;
     QFontDialog* FontDialog;
+    QPushButton* btnFontColor;
     TFont FFont;
+    TColor FFontColor = clBlack;
 };

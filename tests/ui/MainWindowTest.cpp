@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <cstring>
 
 #include "engine/CaSaverForms.h"
@@ -85,6 +86,7 @@ private slots:
     void placesThumbnail();
     void previewBoxHidesAndShowsThumbnail();
     void keyboardSelectionShowsThumbnail();
+    void dragSelectionShowsThumbnail();
     void undecodablePictureReportsAndKeepsThumbnail();
     void deletingOnlyEntryDisablesAtIdle();
     void deletingMiddleKeepsIndexAndThumbnail();
@@ -125,6 +127,8 @@ private:
     QStringList Names(const QString& prefix, int count);
     void Idle() { emit QAbstractEventDispatcher::instance()->aboutToBlock(); }
     void TypeTitle(const QString& text);
+    // Inserts a red 40 × 30 and a blue 30 × 40 picture.
+    void InsertRedAndBlue();
     void LeaveTitle() { FForm->edtTitleExit(); }
 
     std::unique_ptr<QTemporaryDir> FDir;
@@ -197,6 +201,12 @@ QStringList TMainWindowTest::Names(const QString& prefix, int count) {
         names << FDir->filePath(QStringLiteral("%1%2.jpg").arg(prefix).arg(i));
     }
     return names;
+}
+
+void TMainWindowTest::InsertRedAndBlue() {
+    FDialogs->Pictures.push_back({Picture("red.bmp", 40, 30, qRgb(255, 0, 0)),
+                                  Picture("blue.bmp", 30, 40, qRgb(0, 0, 255))});
+    Child<QPushButton>("btnPicInsert")->click();
 }
 
 void TMainWindowTest::TypeTitle(const QString& text) {
@@ -322,10 +332,7 @@ void TMainWindowTest::placesThumbnail() {
 }
 
 void TMainWindowTest::previewBoxHidesAndShowsThumbnail() {
-    const QString red = Picture("red.bmp", 40, 30, qRgb(255, 0, 0));
-    const QString blue = Picture("blue.bmp", 30, 40, qRgb(0, 0, 255));
-    FDialogs->Pictures.push_back({red, blue});
-    Child<QPushButton>("btnPicInsert")->click();
+    InsertRedAndBlue();
     auto* box = Child<QCheckBox>("chkPicPreview");
     auto* thumbnail = Child<QLabel>("imgPic");
     box->click();
@@ -362,14 +369,34 @@ void TMainWindowTest::undecodablePictureReportsAndKeepsThumbnail() {
 }
 
 void TMainWindowTest::keyboardSelectionShowsThumbnail() {
-    const QString red = Picture("red.bmp", 40, 30, qRgb(255, 0, 0));
-    const QString blue = Picture("blue.bmp", 30, 40, qRgb(0, 0, 255));
-    FDialogs->Pictures.push_back({red, blue});
-    Child<QPushButton>("btnPicInsert")->click();
+    InsertRedAndBlue();
     auto* list = Child<QListWidget>("lstPicFiles");
     QTest::keyClick(list, Qt::Key_Down);
     QCOMPARE(FForm->Pictures().Selected(), 1);
     QCOMPARE(Child<QLabel>("imgPic")->pixmap().toImage().pixel(5, 5), qRgb(0, 0, 255));
+}
+
+void TMainWindowTest::dragSelectionShowsThumbnail() {
+    InsertRedAndBlue();
+    auto* list = Child<QListWidget>("lstPicFiles");
+    auto at = [this, list](int row) {
+        return list->viewport()->mapTo(FForm.get(), list->visualItemRect(list->item(row)).center());
+    };
+    // Through the window, so that the application knows the button is held.
+    QWindow* window = FForm->windowHandle();
+    QTest::mousePress(window, Qt::LeftButton, {}, at(0));
+    QTest::mouseMove(window, at(1));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, at(1));
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(FForm->Pictures().Selected(), 1);
+    auto* thumbnail = Child<QLabel>("imgPic");
+    QCOMPARE(thumbnail->geometry(), QRect(39, 0, 103, 137));
+    QCOMPARE(thumbnail->pixmap().toImage().pixel(5, 5), qRgb(0, 0, 255));
+    // Only the left button selects: the thumbnail keeps showing the selected entry.
+    QTest::mouseClick(
+        list->viewport(), Qt::RightButton, {}, list->visualItemRect(list->item(0)).center());
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(FForm->Pictures().Selected(), 1);
 }
 
 void TMainWindowTest::deletingOnlyEntryDisablesAtIdle() {
@@ -685,6 +712,12 @@ void TMainWindowTest::colourCancelStillSetsPreviewPanel() {
     auto* swatch = Child<QWidget>("pnlBackColor");
     auto* preview = Child<QWidget>("pnlPreview");
     SetPanelColor(preview, clBlack);
+    // Neither the right button nor a release away from the swatch is a click on it.
+    QTest::mouseClick(swatch, Qt::RightButton);
+    QTest::mousePress(swatch, Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(swatch, Qt::LeftButton, {}, QPoint(60, 5));
+    QVERIFY(FDialogs->OfferedColors.empty());
+    QCOMPARE(PanelColor(preview), clBlack);
     QTest::mouseClick(swatch, Qt::LeftButton);
     QCOMPARE(FDialogs->OfferedColors, std::deque<TColor>({16744448}));
     QCOMPARE(PanelColor(swatch), 16744448);

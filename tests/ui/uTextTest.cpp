@@ -1,11 +1,14 @@
 #include <QApplication>
+#include <QColorDialog>
 #include <QComboBox>
 #include <QFontDialog>
 #include <QFontInfo>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTranslator>
 #include <cstring>
 
 #include "ui/DialogDriver.h"
@@ -34,13 +37,30 @@ private:
     T* Child(const char* name) {
         return dialog->findChild<T*>(name);
     }
-    // Clicks the font button; the font dialog then picks font and confirms.
-    void ChooseFont(const QFont& font) {
-        QTimer::singleShot(0, dialog, [font] {
+    // Clicks the font button; the font dialog then picks font and, when given, a colour through
+    // its colour button, and closes with OK or cancel.
+    void ChooseFont(const QFont& font, const QColor& color = QColor(), bool confirm = true) {
+        QTimer::singleShot(0, dialog, [font, color, confirm] {
             auto* fontDialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
             QVERIFY(fontDialog);
             fontDialog->setCurrentFont(font);
-            fontDialog->accept();
+            if (color.isValid()) {
+                QTimer::singleShot(0, fontDialog, [color] {
+                    auto* colorDialog =
+                        qobject_cast<QColorDialog*>(QApplication::activeModalWidget());
+                    QVERIFY(colorDialog);
+                    colorDialog->setCurrentColor(color);
+                    colorDialog->accept();
+                });
+                auto* colorButton = fontDialog->findChild<QPushButton*>("btnFontColor");
+                QVERIFY(colorButton);
+                colorButton->click();
+            }
+            if (confirm) {
+                fontDialog->accept();
+            } else {
+                fontDialog->reject();
+            }
         });
         Child<QPushButton>("btnTextFont")->click();
     }
@@ -193,14 +213,63 @@ private slots:
             font.setPointSize(20);
             font.setBold(true);
             font.setItalic(true);
-            ChooseFont(font);
+            ChooseFont(font, QColor(255, 0, 128));
             Child<QPushButton>("btnOK")->click();
         });
         dialog->EditPictureText(slot);
         QCOMPARE(slot.Font.Size, 20);
         QCOMPARE(int(slot.Font.Style), fsBold | fsItalic);
-        QCOMPARE(slot.Font.Color, 65280);  // the font dialog offers no colour: it stays
+        QCOMPARE(slot.Font.Color, 0x8000FF);  // red 255, blue 128
         QCOMPARE(QByteArray(slot.Font.Name), QByteArray("Liberation Serif"));
+    }
+
+    void fontDialogOffersTheSlotsFont() {
+        // As in the program, whose font dialog speaks Chinese.
+        QTranslator chinese;
+        QVERIFY(chinese.load(QStringLiteral("qtbase_zh_CN"),
+                             QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+        QCoreApplication::installTranslator(&chinese);
+        TSaverPictureText slot = DefaultSlot();
+        slot.Font.Size = 14;
+        slot.Font.Style = fsUnderline;
+        std::memcpy(slot.Font.Name, "MS Sans Serif", 14);
+        QFont offered;
+        WhileOpen(dialog, [&] {
+            QTimer::singleShot(0, dialog, [&offered] {
+                auto* fontDialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+                QVERIFY(fontDialog);
+                offered = fontDialog->currentFont();
+                fontDialog->accept();
+            });
+            Child<QPushButton>("btnTextFont")->click();
+            Child<QPushButton>("btnOK")->click();
+        });
+        dialog->EditPictureText(slot);
+        QVERIFY(!offered.bold());
+        QVERIFY(!offered.italic());
+        QVERIFY(offered.underline());
+        // Confirming the font dialog unchanged gives back the slot's font.
+        QCOMPARE(slot.Font.Size, 14);
+        QCOMPARE(int(slot.Font.Style), fsUnderline);
+        QCOMPARE(slot.Font.Color, 65280);
+    }
+
+    void fontDialogCancelKeepsFontAndColour() {
+        TSaverPictureText slot = DefaultSlot();
+        const TSaverFont fontBefore = slot.Font;
+        WhileOpen(dialog, [&] {
+            QFont font("Liberation Serif");
+            font.setPointSize(20);
+            ChooseFont(font, QColor(0, 0, 255), false);
+            QCOMPARE(dialog->ChosenFont(), (TFont{"MS Sans Serif", 10, 0, 65280}));
+            // The colour offered next time is the font's again, not the one cancelled.
+            ChooseFont(font);
+            QCOMPARE(dialog->ChosenFont().Color, 65280);
+            Child<QPushButton>("btnOK")->click();
+        });
+        dialog->EditPictureText(slot);
+        QCOMPARE(slot.Font.Size, 20);
+        QCOMPARE(slot.Font.Color, fontBefore.Color);
     }
 };
 
