@@ -68,7 +68,11 @@ QFont ToQFont(const TFont& font) {
 }
 
 void FromQFont(const QFont& qfont, TFont& font) {
-    font.Name = ProgramFace(qfont.family());
+    // Several program faces share one installed face: keep the name the font had when the
+    // installed face did not change ("MS Sans Serif" must not come back as "Arial").
+    if (qfont.family() != InstalledFace(font.Name)) {
+        font.Name = ProgramFace(qfont.family());
+    }
     if (qfont.pointSize() > 0) {
         font.Size = qfont.pointSize();
     } else if (qfont.pixelSize() > 0) {

@@ -95,6 +95,16 @@ TEST(QtFont, StyleBitsGoBothWaysAndTheColourStays) {
     FromQFont(q, font);
     EXPECT_EQ(font.Name, "宋体");
     EXPECT_EQ(font.Size, 12);  // 16 px at 96 dpi
+
+    // A face that shares its installed face with another keeps its own name through a dialog.
+    font.Name = "MS Sans Serif";
+    FromQFont(ToQFont(font), font);
+    EXPECT_EQ(font.Name, "MS Sans Serif");
+    font.Name = "SimSun";
+    FromQFont(ToQFont(font), font);
+    EXPECT_EQ(font.Name, "SimSun");
+    FromQFont(QFont("Liberation Sans"), font);
+    EXPECT_EQ(font.Name, "Arial");
 }
 
 TEST(CanvasText, InkStaysInsideTheMeasuredCellWhichTheBrushFills) {
