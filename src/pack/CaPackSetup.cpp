@@ -21,7 +21,8 @@ TCaPackSetup::TCaPackSetup(const std::string& title, const std::string& programD
 
 bool TCaPackSetup::AddStub(const char* name, int32_t& offset, int32_t& size) {
     std::string fileName = FProgramDir + name;
-    if (!QFileInfo::exists(QString::fromStdString(fileName))) {
+    // Only an ordinary file is a stub: a folder of that name would fail the whole build.
+    if (!QFileInfo(QString::fromStdString(fileName)).isFile()) {
         return false;
     }
     offset = FSize;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include <cstring>
 #include <stdexcept>
 
@@ -76,6 +78,18 @@ INSTANTIATE_TEST_SUITE_P(Stubs, InstallerStubs, testing::Values(
         return "ie_" + size(info.param.ie) + "_ss_" + size(info.param.ss) + "_ui_" + size(info.param.ui);
     });
 // clang-format on
+
+TEST(InstallerStubFolders, AFolderNamedLikeAStubIsNoStub) {
+    TPackFiles files;
+    ASSERT_TRUE(QDir(QString::fromStdString(files.Dir())).mkdir("ss.dat"));
+    TCaPackSetup setup("Show", files.Dir());
+    setup.AddIeStub();
+    setup.AddSsStub();
+    setup.AddUiStub();
+    EXPECT_EQ(setup.Size(), 0);
+    EXPECT_EQ(setup.Trailer().SsOffset, 0);
+    EXPECT_EQ(setup.Trailer().SsSize, 0);
+}
 
 TEST(InstallerTitle, KeepsSpacesAndIsCutAt100Bytes) {
     TCaPackSetup spaced("  My Show  ", "/nowhere/");
