@@ -67,9 +67,13 @@ std::string Convert(const char* to, const char* from, std::string_view in, bool 
 
 }  // namespace
 
-std::string Utf8ToGbk(std::string_view utf8) { return Convert("GBK", "UTF-8", utf8, true); }
+std::string Utf8ToGbk(std::string_view utf8) {
+    return Convert("GBK", "UTF-8", utf8, true);
+}
 
-std::string GbkToUtf8(std::string_view gbk) { return Convert("UTF-8", "GBK", gbk, false); }
+std::string GbkToUtf8(std::string_view gbk) {
+    return Convert("UTF-8", "GBK", gbk, false);
+}
 
 size_t GbkPrefixLength(std::string_view gbk, size_t maxBytes) {
     if (gbk.size() <= maxBytes) {

@@ -18,19 +18,19 @@ static_assert(std::endian::native == std::endian::little,
 
 // The font of one caption.
 struct TSaverFont {
-    char Name[20];   // 0: face name, code-page bytes
-    int32_t Size;    // 20: points
-    uint8_t Style;   // 24: bit 0 bold, 1 italic, 2 underline, 3 strike-out
-    TColor Color;    // 25
+    char Name[20];  // 0: face name, code-page bytes
+    int32_t Size;   // 20: points
+    uint8_t Style;  // 24: bit 0 bold, 1 italic, 2 underline, 3 strike-out
+    TColor Color;   // 25
 };
 
 // The caption laid over the picture at one list position.
 struct TSaverPictureText {
-    char Text[256];   // 0: CR LF separated lines, code-page bytes
-    TSaverFont Font;  // 256
-    int32_t Position; // 285: see TTextPosition
-    uint16_t Left;    // 289: used with tpCustom
-    uint16_t Top;     // 291: used with tpCustom
+    char Text[256];    // 0: CR LF separated lines, code-page bytes
+    TSaverFont Font;   // 256
+    int32_t Position;  // 285: see TTextPosition
+    uint16_t Left;     // 289: used with tpCustom
+    uint16_t Top;      // 291: used with tpCustom
 };
 
 // The title screen and its texts.
