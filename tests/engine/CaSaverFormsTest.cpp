@@ -5,8 +5,8 @@
 
 #include "engine/CaSaverForms.h"
 #include "engine/MouseCursor.h"
-#include "platform/RecordingMediaControl.h"
-#include "platform/RecordingWavePlayer.h"
+#include "support/RecordingMediaControl.h"
+#include "support/RecordingWavePlayer.h"
 #include "support/FakeScreen.h"
 #include "support/FakeTimer.h"
 #include "toolkit/WidgetCanvas.h"

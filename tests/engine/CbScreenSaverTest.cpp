@@ -1,37 +1,20 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QGuiApplication>
 #include <filesystem>
 #include <functional>
 #include <map>
 
 #include "engine/CaScreenSaverMain.h"
 #include "engine/CbScreenSaver.h"
-#include "platform/RecordingMediaControl.h"
-#include "platform/RecordingWavePlayer.h"
+#include "support/RecordingMediaControl.h"
+#include "support/RecordingWavePlayer.h"
 #include "support/FakeScreen.h"
 #include "support/FakeTimer.h"
 #include "toolkit/Bitmap.h"
 #include "toolkit/Random.h"
 
 namespace {
-
-// Text needs a GUI application; the offscreen platform serves.
-class GuiEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "CbScreenSaverTest";
-        static char* argv[] = {name, nullptr};
-        FApp = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { FApp.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> FApp;
-};
-[[maybe_unused]] auto* const Gui = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 constexpr TColor Back = RGBColor(0, 0, 255);
 constexpr TColor Red = RGBColor(255, 0, 0);

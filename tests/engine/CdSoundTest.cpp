@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "engine/CdSound.h"
-#include "platform/RecordingMediaControl.h"
-#include "platform/RecordingWavePlayer.h"
+#include "support/RecordingMediaControl.h"
+#include "support/RecordingWavePlayer.h"
 
 namespace {
 

@@ -10,11 +10,11 @@
 #include <thread>
 
 #include "engine/CdSound.h"
-#include "platform/RecordingMediaControl.h"
-#include "platform/RecordingWavePlayer.h"
+#include "support/RecordingMediaControl.h"
+#include "support/RecordingWavePlayer.h"
 #include "platform/SdlMediaControl.h"
 #include "platform/SdlWavePlayer.h"
-#include "platform/SoundFiles.h"
+#include "support/SoundFiles.h"
 
 namespace fs = std::filesystem;
 using namespace soundfiles;

@@ -22,10 +22,10 @@
 #include <cstring>
 
 #include "engine/CaSaverForms.h"
-#include "platform/RecordingFileBrowser.h"
-#include "platform/RecordingMediaControl.h"
-#include "platform/RecordingSaverFlag.h"
-#include "platform/RecordingWavePlayer.h"
+#include "support/RecordingFileBrowser.h"
+#include "support/RecordingMediaControl.h"
+#include "support/RecordingSaverFlag.h"
+#include "support/RecordingWavePlayer.h"
 #include "support/FakeScreen.h"
 #include "support/FakeTimer.h"
 #include "toolkit/WidgetCanvas.h"

@@ -13,7 +13,7 @@ public:
 
 private:
     int FArgc = 1;
-    char FName[16] = "toolkit_tests";
+    char FName[16] = "kavro_tests";
     char* FArgv[2] = {FName, nullptr};
     std::unique_ptr<QGuiApplication> FApp;
 };

@@ -7,7 +7,7 @@
 #include "engine/CdSound.h"
 #include "platform/SdlMediaControl.h"
 #include "platform/SdlWavePlayer.h"
-#include "platform/SoundFiles.h"
+#include "support/SoundFiles.h"
 
 // Usage: sound_demo <file> [seconds] plays the file as the slide show would, then stops it;
 // sound_demo --make <folder> writes the test's tune.mid, tune.rmi and tone.wav there to listen to.

@@ -1,3 +1,0 @@
-target_sources(kavro_core PRIVATE
-    CdSound.cpp
-)

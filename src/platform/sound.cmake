@@ -1,5 +1,0 @@
-target_sources(kavro_core PRIVATE
-    SdlAudio.cpp
-    SdlMediaControl.cpp
-    SdlWavePlayer.cpp
-)

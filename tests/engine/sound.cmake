@@ -1,1 +1,0 @@
-kavro_gtest(cd_sound_test CdSoundTest.cpp)
