@@ -21,29 +21,6 @@ public:
     int Shows = 0;
 };
 
-// Fake timers whose end is counted: one engine owns one timer.
-class TCountingTimerFactory : public TTimerFactory {
-public:
-    class TTimerOfShow : public TFakeTimer {
-    public:
-        explicit TTimerOfShow(int& destroyed) : FDestroyed(destroyed) {}
-        ~TTimerOfShow() override { ++FDestroyed; }
-
-    private:
-        int& FDestroyed;
-    };
-
-    std::unique_ptr<TTimer> CreateTimer() override {
-        auto timer = std::make_unique<TTimerOfShow>(Destroyed);
-        Last = timer.get();
-        ++Created;
-        return timer;
-    }
-    TFakeTimer* Last = nullptr;
-    int Created = 0;
-    int Destroyed = 0;
-};
-
 constexpr int SW = 64;
 constexpr int SH = 48;
 constexpr TColor Back = RGBColor(10, 20, 200);
@@ -53,7 +30,7 @@ constexpr TColor Back = RGBColor(10, 20, 200);
 class SaverFormTest : public QObject {
     Q_OBJECT
 
-    TCountingTimerFactory* Timers = nullptr;
+    TFakeTimerFactory* Timers = nullptr;
     TFakeScreen Screen{SW, SH};
     TRecordingMediaControl* Media = nullptr;
     TRecordingWavePlayer Wave;
@@ -112,7 +89,7 @@ private slots:
     void cleanupTestCase() { std::filesystem::remove(PictureFile); }
 
     void init() {
-        Timers = new TCountingTimerFactory;
+        Timers = new TFakeTimerFactory;
         Media = new TRecordingMediaControl;
         Cursor = new TCountingCursor;
         InitSaverSettings(Settings);

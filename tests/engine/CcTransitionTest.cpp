@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/CcTransition.h"
+#include "support/RecordingCanvas.h"
 #include "toolkit/Bitmap.h"
 #include "toolkit/Random.h"
 
@@ -15,53 +16,21 @@ void PrintTo(const TRect& r, std::ostream* os) {
 
 namespace {
 
-struct TDrawCall {
-    bool Copy = false;
-    TRect Rect;
-    TRect SourceRect;
-    bool PatternIsSource = false;
-};
-
-// Records every fill and copy; can set the runner's cancel flag or fail after a number of calls.
-class TRecordingCanvas : public TCanvas {
-public:
-    explicit TRecordingCanvas(const TBitmap* source) : FSource(source) {}
-
-    void FillRect(const TRect& r) override {
-        Calls.push_back({false, r, {}, Brush().Bitmap == FSource});
-        After();
-    }
-    void CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect) override {
-        EXPECT_EQ(&source, &const_cast<TBitmap*>(FSource)->Canvas());
-        Calls.push_back({true, dest, sourceRect, false});
-        After();
-    }
-
-    std::vector<TDrawCall> Calls;
-    TCcTransition* Runner = nullptr;
-    int CancelAfter = -1;
-    int FailAt = -1;
-
-private:
-    void After() {
-        const int n = static_cast<int>(Calls.size());
-        if (n == FailAt) {
-            throw std::runtime_error("drawing failed");
-        }
-        if (Runner && n == CancelAfter) {
-            Runner->Cancelled = true;
-        }
-    }
-    const TBitmap* FSource;
-};
-
 // Runs one effect on a recording canvas with a w x h source.
 std::vector<TDrawCall> Record(int effect, int w, int h) {
     TBitmap source(w, h);
-    TRecordingCanvas target(&source);
+    TRecordingCanvas target;
     TCcTransition runner;
     runner.Run(&source, &target, effect);
     EXPECT_FALSE(runner.Running);
+    // Every pattern and every copy comes from the source picture.
+    for (const auto& c : target.Calls) {
+        if (c.Copy) {
+            EXPECT_EQ(c.Source, &source.Canvas());
+        } else {
+            EXPECT_EQ(c.Pattern, &source);
+        }
+    }
     return target.Calls;
 }
 
@@ -132,7 +101,7 @@ TEST_P(CcTransitionFillRect, RevealsTheRectangle) {
     auto calls = Record(p.Effect, p.W, p.H);
     ASSERT_LT(p.Call, static_cast<int>(calls.size()));
     EXPECT_FALSE(calls[p.Call].Copy);
-    EXPECT_TRUE(calls[p.Call].PatternIsSource);
+    EXPECT_NE(calls[p.Call].Pattern, nullptr);
     EXPECT_EQ(calls[p.Call].Rect, p.Expected);
 }
 
@@ -271,7 +240,7 @@ TEST(CcTransitionWork, OperationsPerFamily) {
             ASSERT_EQ(calls.size(), row.Calls) << "effect " << effect;
             for (const auto& c : calls) {
                 EXPECT_EQ(c.Copy, effect <= 8) << "effect " << effect;
-                EXPECT_EQ(c.PatternIsSource, effect > 8) << "effect " << effect;
+                EXPECT_EQ(c.Pattern != nullptr, effect > 8) << "effect " << effect;
             }
         }
     }
@@ -287,10 +256,13 @@ class CcTransitionCancel : public testing::TestWithParam<TCancelCase> {};
 TEST_P(CcTransitionCancel, StopsAtTheNextCancelPoint) {
     const auto p = GetParam();
     TBitmap source(40, 30);
-    TRecordingCanvas target(&source);
+    TRecordingCanvas target;
     TCcTransition runner;
-    target.Runner = &runner;
-    target.CancelAfter = p.CancelAfter;
+    target.AfterCall = [&](size_t calls) {
+        if (static_cast<int>(calls) == p.CancelAfter) {
+            runner.Cancelled = true;
+        }
+    };
     runner.Cancelled = p.CancelAfter == 0;
     RandSeed = 0;
     runner.Run(&source, &target, p.Effect);
@@ -333,7 +305,7 @@ INSTANTIATE_TEST_SUITE_P(Families,
 TEST(CcTransitionRun, NumbersOutside1To20DrawNothing) {
     for (int effect : {0, 21, -1, INT32_MIN}) {
         TBitmap source(8, 8);
-        TRecordingCanvas target(&source);
+        TRecordingCanvas target;
         target.Brush().Color = RGBColor(255, 0, 0);
         TCcTransition runner;
         runner.Running = true;
@@ -346,7 +318,7 @@ TEST(CcTransitionRun, NumbersOutside1To20DrawNothing) {
 
 TEST(CcTransitionRun, BrushBackToSolidWhite) {
     TBitmap source(20, 10), other(3, 3);
-    TRecordingCanvas target(&source);
+    TRecordingCanvas target;
     for (int effect = 9; effect <= 20; ++effect) {
         target.Brush().Color = RGBColor(1, 2, 3);
         target.Brush().Bitmap = &other;
@@ -360,8 +332,12 @@ TEST(CcTransitionRun, BrushBackToSolidWhite) {
 TEST(CcTransitionRun, ErrorEndsTheEffectQuietly) {
     for (int effect : {3, 10, 14, 17, 20}) {
         TBitmap source(20, 10);
-        TRecordingCanvas target(&source);
-        target.FailAt = 3;
+        TRecordingCanvas target;
+        target.AfterCall = [](size_t calls) {
+            if (calls == 3) {
+                throw std::runtime_error("drawing failed");
+            }
+        };
         TCcTransition runner;
         EXPECT_NO_THROW(runner.Run(&source, &target, effect));
         EXPECT_TRUE(runner.Running) << effect;

@@ -4,40 +4,10 @@
 #include <vector>
 
 #include "toolkit/Bitmap.h"
+#include "support/RecordingCanvas.h"
 #include "toolkit/Canvas.h"
 
 namespace {
-
-// A canvas on its own image that records the rectangles reported as changed.
-class TRecordingCanvas : public TCanvas {
-public:
-    TRecordingCanvas(int w, int h) : FPixels(w, h, QImage::Format_RGB32) {
-        FPixels.fill(0xFF000000u);
-        SetImage(&FPixels);
-    }
-    TColor Pixel(int x, int y) const {
-        QRgb p = FPixels.pixel(x, y);
-        return RGBColor(qRed(p), qGreen(p), qBlue(p));
-    }
-    std::vector<TRect> ChangedRects;
-
-protected:
-    void Changed(const TRect& r) override { ChangedRects.push_back(r); }
-
-private:
-    QImage FPixels;
-};
-
-// Records what is drawn and draws nothing: overriding just these two must be enough.
-class TCallCanvas : public TCanvas {
-public:
-    void FillRect(const TRect& r) override { Fills.push_back(r); }
-    void CopyRect(const TRect& dest, TCanvas&, const TRect& sourceRect) override {
-        Copies.push_back({dest, sourceRect});
-    }
-    std::vector<TRect> Fills;
-    std::vector<std::pair<TRect, TRect>> Copies;
-};
 
 // A w x h bitmap whose pixel (x, y) has the colour Code(x, y).
 TColor Code(int x, int y) {
@@ -267,13 +237,15 @@ TEST(CanvasDraw, StretchDrawRepeatsRowsAndColumnsIntoTheRectangle) {
 }
 
 TEST(CanvasDouble, OverridingOnlyFillAndCopyRecordsTheCalls) {
-    TCallCanvas target;
+    TRecordingCanvas target;
     TBitmap src(2, 2);
     target.FillRect({0, 0, 1, 1});
     target.CopyRect({0, 0, 2, 2}, src.Canvas(), {0, 0, 2, 2});
-    ASSERT_EQ(target.Fills.size(), 1u);
-    ASSERT_EQ(target.Copies.size(), 1u);
-    EXPECT_EQ(target.Copies[0].second, Rect(0, 0, 2, 2));
+    ASSERT_EQ(target.Calls.size(), 2u);
+    EXPECT_FALSE(target.Calls[0].Copy);
+    EXPECT_TRUE(target.Calls[1].Copy);
+    EXPECT_EQ(target.Calls[1].SourceRect, Rect(0, 0, 2, 2));
+    EXPECT_TRUE(target.ChangedRects.empty());
     // The other operations draw nothing on a canvas without an image.
     target.TextOut(0, 0, "x");
     target.StretchDraw({0, 0, 4, 4}, src);
