@@ -58,7 +58,6 @@ private:
     // Released through CancelAndFree, which destroys the runner itself.
     TCcTransition* FTransition = nullptr;
     std::unique_ptr<TCdSound> FSound;
-    bool FBusy = false;
     bool FStopping = false;
     int32_t FPictureIndex = 0;
     int32_t FIntervalMs;

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "toolkit/QtColor.h"
 #include "toolkit/QtFont.h"
 #include "ui/BaFunction.h"
 #include "ui/DialogParts.h"
@@ -140,7 +141,7 @@ void TfrmText::WritePictureText(TSaverPictureText& slot) const {
 void TfrmText::ShowFontColor(TColor color) {
     FFontColor = color;
     QPixmap swatch(16, 16);
-    swatch.fill(QColor(ColorRed(color), ColorGreen(color), ColorBlue(color)));
+    swatch.fill(ToQColor(color));
     btnFontColor->setIcon(swatch);
 }
 
