@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,6 +14,13 @@ class TCanvas;
 class TCcTransition;
 class TCdSound;
 class TTimer;
+
+class TCbScreenSaver;
+
+// Builds a show that draws on canvas over targetRect, whatever its pictures come from; the
+// window that owns the canvas calls it once the canvas has its size. May throw.
+using TShowFactory =
+    std::function<std::unique_ptr<TCbScreenSaver>(TCanvas& canvas, const TRect& targetRect)>;
 
 // The show logic: on every timer tick picks the next picture or the title screen, composes it
 // at screen size with background and caption, scales it to the target and reveals it through

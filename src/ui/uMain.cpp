@@ -61,7 +61,6 @@ TfrmMain::TfrmMain(const TWizardServices& services, QWidget* parent)
     , FServices(services) {
     setObjectName("frmMain");
     CreateControls();
-    // FormCreate
     FProgramDir = FServices.ProgramDir;
     FOutputDir = FProgramDir + "ScreenSavers/";
     InitSaverSettings(FSettings);
@@ -76,7 +75,6 @@ TfrmMain::TfrmMain(const TWizardServices& services, QWidget* parent)
 }
 
 TfrmMain::~TfrmMain() {
-    // FormDestroy
     StopPanelPreview();
     FSound.reset();
 }
@@ -321,26 +319,31 @@ void TfrmMain::StartPanelPreview() {
     if (FPanelSaver) {
         return;
     }
-    FSaverRunningOld = FServices.SaverFlag.SetRunning(true);
-    const QRect bounds = pnlPreview->geometry();
-    FPanelSaver = std::make_unique<TCaScreenSaverMain>(pnlPreview->Canvas(),
-                                                       TRect{bounds.left(),
-                                                             bounds.top(),
-                                                             bounds.left() + bounds.width(),
-                                                             bounds.top() + bounds.height()},
-                                                       FSettings,
-                                                       FPictures.Files(),
-                                                       edtSound->text().toStdString(),
-                                                       true,
-                                                       FServices.Show);
-    FPanelSaver->Start();
+    // The show composes its frames at screen size; a screen too large for memory leaves the
+    // panel without a preview and says so.
+    Guarded(this, [this] {
+        const QRect bounds = pnlPreview->geometry();
+        auto saver = std::make_unique<TCaScreenSaverMain>(pnlPreview->Canvas(),
+                                                          TRect{bounds.left(),
+                                                                bounds.top(),
+                                                                bounds.left() + bounds.width(),
+                                                                bounds.top() + bounds.height()},
+                                                          FSettings,
+                                                          FPictures.Files(),
+                                                          edtSound->text().toStdString(),
+                                                          true,
+                                                          FServices.Show);
+        FServices.SaverFlag.SetRunning(true);
+        FPanelSaver = std::move(saver);
+        FPanelSaver->Start();
+    });
 }
 
 void TfrmMain::StopPanelPreview() {
     if (!FPanelSaver) {
         return;
     }
-    FSaverRunningOld = FServices.SaverFlag.SetRunning(false);
+    FServices.SaverFlag.SetRunning(false);
     TCbScreenSaver::Stop(FPanelSaver);
 }
 
@@ -351,10 +354,14 @@ void TfrmMain::btnPreviewClick() {
     }
     {
         TCaSaverForm saverForm(
-            FSettings, FPictures.Files(), edtSound->text().toStdString(), FServices.Show);
-        FSaverRunningOld = FServices.SaverFlag.SetRunning(true);
+            FSettings.BackColor,
+            TCaScreenSaverMain::FullScreen(
+                FSettings, FPictures.Files(), edtSound->text().toStdString(), FServices.Show),
+            FServices.Show.Screen);
+        saverForm.OnShowError = [this](const std::exception& error) { ShowError(this, error); };
+        FServices.SaverFlag.SetRunning(true);
         saverForm.RunSaver();
-        FSaverRunningOld = FServices.SaverFlag.SetRunning(false);
+        FServices.SaverFlag.SetRunning(false);
     }
     Page->repaint();
     StartPanelPreview();

@@ -26,6 +26,7 @@
 #include "platform/RecordingMediaControl.h"
 #include "platform/RecordingSaverFlag.h"
 #include "platform/RecordingWavePlayer.h"
+#include "support/FailingTimerFactory.h"
 #include "support/FakeScreen.h"
 #include "support/FakeTimer.h"
 #include "toolkit/WidgetCanvas.h"
@@ -102,6 +103,7 @@ private slots:
     void fullScreenPreviewWithoutPicturesRefuses();
     void fullScreenPreviewStopsAndRestartsPanel();
     void panelPreviewDrawsOnThePanel();
+    void showThatCannotBeBuiltIsReported();
     void createsInstallerEndToEnd();
     void missingSoundFailsBuildAndClearsProgress();
     void chosenTargetPassesWithoutTitleAndOpensDefaultFolder();
@@ -605,6 +607,34 @@ void TMainWindowTest::panelPreviewDrawsOnThePanel() {
     QCOMPARE(panel->Image().pixel(1, 1), qRgb(255, 0, 0));
     QCOMPARE(panel->Image().pixel(72, 54), qRgb(255, 0, 0));
     QCOMPARE(FTimers->Last->Interval(), 5000u);
+}
+
+// Building a show may fail (its screen-sized bitmaps); the panel preview and the full-screen
+// preview each show the error box instead of throwing into the event loop.
+void TMainWindowTest::showThatCannotBeBuiltIsReported() {
+    TFailingTimerFactory timers;
+    const TWizardServices services{{timers, *FScreen, *FMedia, *FWave},
+                                   *FFlag,
+                                   *FBrowser,
+                                   *FDialogs,
+                                   FDir->path().toStdString() + "/"};
+    FForm = std::make_unique<TfrmMain>(services);
+    FForm->show();
+    FDialogs->Pictures.push_back({Picture("p.bmp", 16, 12)});
+    Child<QPushButton>("btnPicInsert")->click();
+    const QString error = "KAVRO|" + QString::fromUtf8(TFailingTimerFactory::Message);
+
+    Child<QTabWidget>("Page")->setCurrentIndex(2);
+    QCOMPARE(FMessages, QStringList({error}));
+    QVERIFY(!FForm->PanelPreviewRunning());
+    QVERIFY(FFlag->Calls.empty());
+
+    // The full-screen window closes on its own; the panel's restart fails once more.
+    Child<QPushButton>("btnPreview")->click();
+    QCOMPARE(FMessages, QStringList({error, error, error}));
+    QVERIFY(!FForm->PanelPreviewRunning());
+    QCOMPARE(FFlag->Calls, std::vector<bool>({true, false}));
+    QVERIFY(!FFlag->Running);
 }
 
 void TMainWindowTest::createsInstallerEndToEnd() {
