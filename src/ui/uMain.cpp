@@ -194,8 +194,9 @@ void TfrmMain::btnPicDeleteClick() {
 void TfrmMain::btnPicTextClick() {
     // Without a selection there is no caption slot to edit.
     const int index = lstPicFiles->currentRow();
-    if (index >= 0 && FForms.frmText != nullptr) {
-        FForms.frmText->EditPictureText(FSettings.PictureTexts[index]);
+    TfrmText* dialog = FForms.frmText;
+    if (index >= 0 && dialog != nullptr && dialog->EditPictureText(FSettings.PictureTexts[index])) {
+        dialog->WritePictureText(FSettings.PictureTexts[index]);
     }
 }
 

@@ -117,17 +117,14 @@ TfrmText::TfrmText(QWidget* parent) : QDialog(parent), FFont{"宋体", 9, 0, clB
     connect(btnTextFont, &QPushButton::clicked, this, &TfrmText::btnTextFontClick);
 }
 
-void TfrmText::EditPictureText(TSaverPictureText& slot) {
+bool TfrmText::EditPictureText(const TSaverPictureText& slot) {
     moText->setPlainText(MemoFromField(ReadFieldUtf8(slot.Text)));
     cboTextPos->setCurrentIndex(slot.Position >= 0 && slot.Position <= tpCustom ? slot.Position
                                                                                 : -1);
     edtTextLeft->setText(QString::number(slot.Left));
     edtTextTop->setText(QString::number(slot.Top));
     SaverFontToFont(slot.Font, FFont);
-    if (exec() != QDialog::Accepted) {
-        return;
-    }
-    WritePictureText(slot);
+    return exec() == QDialog::Accepted;
 }
 
 void TfrmText::WritePictureText(TSaverPictureText& slot) const {
