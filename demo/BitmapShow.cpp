@@ -21,6 +21,7 @@ class TFixedScreen : public TScreen {
 public:
     int Width() const override { return 320; }
     int Height() const override { return 240; }
+    TRect Geometry() const override { return {0, 0, 320, 240}; }
 };
 
 class TSilentMedia : public TMediaControl {

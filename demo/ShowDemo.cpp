@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "engine/CaSaverForms.h"
+#include "engine/CaScreenSaverMain.h"
 #include "platform/SdlMediaControl.h"
 #include "platform/SdlWavePlayer.h"
 #include "toolkit/QtScreen.h"
@@ -78,7 +79,9 @@ int main(int argc, char** argv) {
     TSdlMediaControl media;
     TSdlWavePlayer wave;
     TShowServices services{timers, screen, media, wave};
-    TCaSaverForm form(settings, pictures, sound, services);
+    TCaSaverForm form(settings.BackColor,
+                      TCaScreenSaverMain::FullScreen(settings, pictures, sound, services),
+                      screen);
     if (seconds > 0) {
         QTimer::singleShot(seconds * 1000, &form, [&form] { form.EndSaver(); });
     }

@@ -2,12 +2,13 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QTimer>
-#include <cmath>
+#include <QtDebug>
+#include <stdexcept>
+#include <utility>
 
-#include "engine/CaScreenSaverMain.h"
 #include "engine/MouseCursor.h"
+#include "toolkit/QtColor.h"
 #include "toolkit/Screen.h"
 #include "toolkit/WidgetCanvas.h"
 
@@ -20,23 +21,17 @@ public:
     void Show() override { QGuiApplication::restoreOverrideCursor(); }
 };
 
-QColor ToQColor(TColor c) {
-    return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c));
-}
-
 }  // namespace
 
-TCaSaverForm::TCaSaverForm(const TSaverSettings& settings,
-                           const std::vector<std::string>& pictureFiles,
-                           const std::string& soundFileName,
-                           const TShowServices& services,
+TCaSaverForm::TCaSaverForm(TColor backColor,
+                           TShowFactory makeShow,
+                           const TScreen& screen,
                            TMouseCursor* cursor,
                            QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
-    , FSettings(settings)
-    , FPictureFiles(pictureFiles)
-    , FSoundFileName(soundFileName)
-    , FServices(services)
+    , FBackColor(backColor)
+    , FMakeShow(std::move(makeShow))
+    , FScreen(screen)
     , FCursor(cursor) {
     setObjectName("frmSaver");
     if (!FCursor) {
@@ -60,22 +55,14 @@ void TCaSaverForm::FormCreate() {
     FCursor->Hide();
     FEnded = false;
     FMouseMoves = 0;
-    // The screen's size comes in device pixels; the window is placed in logical ones.
-    QPoint origin(0, 0);
-    double dpr = 1.0;
-    if (QScreen* primary = QGuiApplication::primaryScreen()) {
-        origin = primary->geometry().topLeft();
-        dpr = primary->devicePixelRatio();
-    }
-    const int width = static_cast<int>(std::lround(FServices.Screen.Width() / dpr));
-    const int height = static_cast<int>(std::lround(FServices.Screen.Height() / dpr));
-    setGeometry(origin.x(), origin.y(), width, height);
-    imgShow->setGeometry(0, 0, width, height);
-    SetColor(FSettings.BackColor);
+    const TRect place = FScreen.Geometry();
+    setGeometry(place.Left, place.Top, place.Width(), place.Height());
+    imgShow->setGeometry(0, 0, place.Width(), place.Height());
+    SetColor(FBackColor);
 }
 
 void TCaSaverForm::RunSaver() {
-    SetColor(FSettings.BackColor);
+    SetColor(FBackColor);
     exec();
 }
 
@@ -91,11 +78,34 @@ void TCaSaverForm::FormActivate() {
     if (FSaver || FEnded) {
         return;
     }
-    imgShow->SyncImageSize();
-    TCanvas& canvas = imgShow->Canvas();
-    FSaver = std::make_unique<TCaScreenSaverMain>(
-        canvas, canvas.ClipRect(), FSettings, FPictureFiles, FSoundFileName, false, FServices);
-    FSaver->Start();
+    // Building the show allocates screen-sized bitmaps and may fail; called from event
+    // handlers, the failure ends the show here rather than in the event loop.
+    try {
+        imgShow->SyncImageSize();
+        TCanvas& canvas = imgShow->Canvas();
+        FSaver = FMakeShow(canvas, canvas.ClipRect());
+        if (!FSaver) {
+            throw std::runtime_error("没有可以放映的屏保。");
+        }
+        FSaver->Start();
+    } catch (const std::exception& error) {
+        ShowFailed(error);
+    } catch (...) {
+        ShowFailed(std::runtime_error("发生了未知的错误。"));
+    }
+}
+
+void TCaSaverForm::ShowFailed(const std::exception& error) {
+    EndSaver();
+    // The report must not escape either: it is made from an event handler.
+    try {
+        if (OnShowError) {
+            OnShowError(error);
+        } else {
+            qWarning("%s", error.what());
+        }
+    } catch (...) {
+    }
 }
 
 void TCaSaverForm::FormKeyDown() {

@@ -2,32 +2,36 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "engine/CbScreenSaver.h"
-#include "engine/ShowServices.h"
-#include "settings/SaverSettings.h"
+#include "toolkit/Color.h"
 
 class TMouseCursor;
+class TScreen;
 class TWidgetCanvas;
 
-// The full-screen show: a borderless window over the primary screen, the cursor hidden, a
-// slide show playing on it until a key is pressed or the mouse moves.
+// The full-screen show: a borderless window over the screen, the cursor hidden, a slide show
+// playing on it until a key is pressed or the mouse moves.
 class TCaSaverForm : public QDialog {
     Q_OBJECT
 
 public:
-    // The picture list is borrowed and must outlive the window. Without a cursor the
-    // application's own is hidden and shown.
-    TCaSaverForm(const TSaverSettings& settings,
-                 const std::vector<std::string>& pictureFiles,
-                 const std::string& soundFileName,
-                 const TShowServices& services,
+    // The window covers the screen in backColor and has makeShow build the show once it is up.
+    // The screen is borrowed and must outlive the window. Without a cursor the application's
+    // own is hidden and shown.
+    TCaSaverForm(TColor backColor,
+                 TShowFactory makeShow,
+                 const TScreen& screen,
                  TMouseCursor* cursor = nullptr,
                  QWidget* parent = nullptr);
     ~TCaSaverForm() override;
+
+    // Told why the show could not be built or started, after the window has closed; without it
+    // the failure goes to the log. Nothing is thrown into the event loop either way.
+    std::function<void(const std::exception& error)> OnShowError;
 
     // Shows the window modally; returns when the show has ended and the window has closed.
     void RunSaver();
@@ -49,14 +53,15 @@ private:
     void FormDestroy();
     void SetColor(TColor color);
 
-    TSaverSettings FSettings;
-    const std::vector<std::string>& FPictureFiles;
-    std::string FSoundFileName;
+    void ShowFailed(const std::exception& error);
+
+    TColor FBackColor;
+    TShowFactory FMakeShow;
     std::unique_ptr<TCbScreenSaver> FSaver;
     bool FEnded = false;
     int32_t FMouseMoves = 0;
 
-    TShowServices FServices;
+    const TScreen& FScreen;
     TMouseCursor* FCursor;
     std::unique_ptr<TMouseCursor> FOwnCursor;
     TWidgetCanvas* imgShow;

@@ -23,6 +23,17 @@ TCaScreenSaverMain::TCaScreenSaverMain(TCanvas& targetCanvas,
     , FPictureFiles(pictureFiles)
     , FSoundFileName(soundFileName) {}
 
+TShowFactory TCaScreenSaverMain::FullScreen(const TSaverSettings& settings,
+                                            const std::vector<std::string>& pictureFiles,
+                                            const std::string& soundFileName,
+                                            const TShowServices& services) {
+    return [settings, &pictureFiles, soundFileName, services](TCanvas& canvas,
+                                                              const TRect& targetRect) {
+        return std::make_unique<TCaScreenSaverMain>(
+            canvas, targetRect, settings, pictureFiles, soundFileName, false, services);
+    };
+}
+
 const TBitmap& TCaScreenSaverMain::GetPicture(int32_t index) {
     // at() throws when PictureCount promises more pictures than the list holds.
     FPictureLoader.LoadFromFile(FPictureFiles.at(static_cast<size_t>(index)));

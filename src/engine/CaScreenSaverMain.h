@@ -20,6 +20,13 @@ public:
                        bool inPanel,
                        const TShowServices& services);
 
+    // What builds this show over the files in a full-screen window. The list is borrowed and
+    // must outlive every show built.
+    static TShowFactory FullScreen(const TSaverSettings& settings,
+                                   const std::vector<std::string>& pictureFiles,
+                                   const std::string& soundFileName,
+                                   const TShowServices& services);
+
 protected:
     const TBitmap& GetPicture(int32_t index) override;
     std::string GetSoundFileName() override;

@@ -1,12 +1,12 @@
 #include "engine/CbScreenSaver.h"
 
-#include <cmath>
 #include <stdexcept>
 
 #include "engine/CcTransition.h"
 #include "engine/CdSound.h"
 #include "toolkit/Bitmap.h"
 #include "toolkit/Random.h"
+#include "toolkit/Rounding.h"
 #include "toolkit/Screen.h"
 #include "toolkit/TextLines.h"
 #include "toolkit/Timer.h"
@@ -17,11 +17,6 @@ constexpr uint32_t FirstTickMs = 100;
 constexpr int CaptionMargin = 16;
 constexpr int DescriptionLinePitch = 49;
 constexpr int BottomRowPitch = 16;
-
-// Nearest integer, ties to the even neighbour (the default rounding mode).
-int Round(long double v) {
-    return static_cast<int>(std::nearbyintl(v));
-}
 
 bool AnyEffectEnabled(const TSaverSettings& settings) {
     for (uint8_t flag : settings.Transitions) {
@@ -86,15 +81,15 @@ void TCbScreenSaver::DrawTitleScreen() {
     font.Size = 24;
     font.Color = RGBColor(0, 255, 0);
     font.Style = fsBold | fsItalic;
-    canvas.TextOut((sw - canvas.TextWidth(title)) / 2, Round(sh * 0.17L), title);
+    canvas.TextOut((sw - canvas.TextWidth(title)) / 2, RoundToEven(sh * 0.17L), title);
     font.Style = fsBold;
 
     const std::string description = ReadFieldUtf8(FSettings.Description.DescriptionText);
     if (!description.empty()) {
         font.Size = 12;
         font.Color = RGBColor(255, 255, 0);
-        const int x = Round(sw * 0.17L);
-        int y = Round(sh * 0.34L);
+        const int x = RoundToEven(sw * 0.17L);
+        int y = RoundToEven(sh * 0.34L);
         for (const std::string& line : SplitLines(description)) {
             canvas.TextOut(x, y, line);
             y += DescriptionLinePitch;
@@ -102,8 +97,8 @@ void TCbScreenSaver::DrawTitleScreen() {
     }
 
     font.Size = 10;
-    font.Color = RGBColor(255, 255, 255);
-    const int y0 = Round(sh * 0.75L);
+    font.Color = clWhite;
+    const int y0 = RoundToEven(sh * 0.75L);
     const std::string rows[] = {ReadFieldUtf8(FSettings.Description.WebAddress),
                                 ReadFieldUtf8(FSettings.Description.CompanyName),
                                 ReadFieldUtf8(FSettings.Description.RightsNotice)};
@@ -143,7 +138,6 @@ void TCbScreenSaver::Tick() {
     if (FStopping) {
         return;
     }
-    FBusy = true;
     FInTick = true;
     try {
         ComposeFrame();
@@ -155,7 +149,6 @@ void TCbScreenSaver::Tick() {
         if (!FStopping) {
             FTimer->SetInterval(static_cast<uint32_t>(FIntervalMs));
             FTimer->SetEnabled(true);
-            FBusy = false;
         }
     } catch (...) {
         // The show freezes on its last frame: the timer stays off until Stop.
@@ -211,11 +204,11 @@ void TCbScreenSaver::ComposeFrame() {
         const double sa = static_cast<double>(w) / h;
         const double pa = static_cast<double>(gw) / gh;
         if (sa >= pa) {
-            const int fw = Round(h * pa);
+            const int fw = RoundToEven(h * pa);
             const int x = (w - fw) / 2;
             canvas.StretchDraw(Rect(x, 0, x + fw, h), g);
         } else {
-            const int fh = Round(w / pa);
+            const int fh = RoundToEven(w / pa);
             const int y = (h - fh) / 2;
             canvas.StretchDraw(Rect(0, y, w, y + fh), g);
         }
@@ -240,32 +233,33 @@ void TCbScreenSaver::DrawCaption(const TSaverPictureText& slot) {
     const std::vector<std::string> lines = SplitLines(text);
     const int n = static_cast<int>(lines.size());
 
+    // Read as unsigned, a negative position falls among the custom ones.
     const auto position = static_cast<uint32_t>(slot.Position);
-    if (position <= 2) {
+    if (position <= uint32_t{tpTopRight}) {
         y = CaptionMargin;
-    } else if (position <= 5) {
-        y = sh - (n * lh + Round((n - 1) * lh * 0.5) + CaptionMargin);
+    } else if (position <= uint32_t{tpBottomRight}) {
+        y = sh - (n * lh + RoundToEven((n - 1) * lh * 0.5) + CaptionMargin);
     }
     for (const std::string& line : lines) {
         const int lw = canvas.TextWidth(line);
         switch (position) {
-            case 0:
-            case 3:
+            case tpTopLeft:
+            case tpBottomLeft:
                 x = CaptionMargin;
                 break;
-            case 1:
-            case 4:
+            case tpTopCenter:
+            case tpBottomCenter:
                 x = (sw - lw) / 2;
                 break;
-            case 2:
-            case 5:
+            case tpTopRight:
+            case tpBottomRight:
                 x = sw - lw - CaptionMargin;
                 break;
             default:
                 break;
         }
         canvas.TextOut(x, y, line);
-        y += Round(lh * 1.5);
+        y += RoundToEven(lh * 1.5);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,6 +14,13 @@ class TCanvas;
 class TCcTransition;
 class TCdSound;
 class TTimer;
+
+class TCbScreenSaver;
+
+// Builds a show that draws on canvas over targetRect, whatever its pictures come from; the
+// window that owns the canvas calls it once the canvas has its size. May throw.
+using TShowFactory =
+    std::function<std::unique_ptr<TCbScreenSaver>(TCanvas& canvas, const TRect& targetRect)>;
 
 // The show logic: on every timer tick picks the next picture or the title screen, composes it
 // at screen size with background and caption, scales it to the target and reveals it through
@@ -58,7 +66,6 @@ private:
     // Released through CancelAndFree, which destroys the runner itself.
     TCcTransition* FTransition = nullptr;
     std::unique_ptr<TCdSound> FSound;
-    bool FBusy = false;
     bool FStopping = false;
     int32_t FPictureIndex = 0;
     int32_t FIntervalMs;

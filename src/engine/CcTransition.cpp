@@ -1,22 +1,17 @@
 #include "engine/CcTransition.h"
 
 #include <bitset>
-#include <cmath>
 
 #include "toolkit/Bitmap.h"
 #include "toolkit/Canvas.h"
 #include "toolkit/Random.h"
+#include "toolkit/Rounding.h"
 
 namespace {
 
 // Positions are computed in x87 extended precision in the order the formulas are written:
 // the results differ from double precision for some strip and slat positions.
 using Extended = long double;
-
-// Round to nearest, ties to even (the default rounding mode).
-int32_t Nearest(Extended v) {
-    return static_cast<int32_t>(std::nearbyintl(v));
-}
 
 // Makes the source the target's fill pattern for the life of a fill effect and returns the
 // brush to solid white however the effect ends.
@@ -104,14 +99,14 @@ void TCcTransition::SlideIn() {
         int32_t x = 0;
         int32_t y = 0;
         if (fromRight) {
-            x = Nearest(Width - Extended(Width * i) / 100);
+            x = RoundToEven(Width - Extended(Width * i) / 100);
         } else if (fromLeft) {
-            x = Nearest(Extended(Width * i) / 100 - Width);
+            x = RoundToEven(Extended(Width * i) / 100 - Width);
         }
         if (fromBelow) {
-            y = Nearest(Height - Extended(Height * i) / 100);
+            y = RoundToEven(Height - Extended(Height * i) / 100);
         } else if (fromAbove) {
-            y = Nearest(Extended(Height * i) / 100 - Height);
+            y = RoundToEven(Extended(Height * i) / 100 - Height);
         }
         if (Cancelled) {
             return;
@@ -125,16 +120,16 @@ void TCcTransition::Wipe() {
         int32_t left = 0, top = 0, right = Width, bottom = Height;
         switch (Effect) {
             case 9:
-                left = Nearest(Width - Extended(Width * i) / 100);
+                left = RoundToEven(Width - Extended(Width * i) / 100);
                 break;
             case 10:
-                right = Nearest(Extended(Width * i) / 100);
+                right = RoundToEven(Extended(Width * i) / 100);
                 break;
             case 11:
-                top = Nearest(Height - Extended(Height * i) / 100);
+                top = RoundToEven(Height - Extended(Height * i) / 100);
                 break;
             default:
-                bottom = Nearest(Extended(Height * i) / 100);
+                bottom = RoundToEven(Extended(Height * i) / 100);
                 break;
         }
         if (Cancelled) {
@@ -146,10 +141,10 @@ void TCcTransition::Wipe() {
 
 void TCcTransition::BoxOut() {
     for (int32_t i = 1; i <= 250; ++i) {
-        const int32_t cx = Nearest(Extended(Width) / 2);
-        const int32_t cy = Nearest(Extended(Height) / 2);
-        const int32_t dx = Nearest(Extended(cx * i) / 250);
-        const int32_t dy = Nearest(Extended(cy * i) / 250);
+        const int32_t cx = RoundToEven(Extended(Width) / 2);
+        const int32_t cy = RoundToEven(Extended(Height) / 2);
+        const int32_t dx = RoundToEven(Extended(cx * i) / 250);
+        const int32_t dy = RoundToEven(Extended(cy * i) / 250);
         if (Cancelled) {
             return;
         }
@@ -159,8 +154,8 @@ void TCcTransition::BoxOut() {
 
 void TCcTransition::BoxIn() {
     for (int32_t i = 1; i <= 50; ++i) {
-        const int32_t a = Nearest(Extended(Width) / 2 * i / 50);
-        const int32_t b = Nearest(Extended(Height) / 2 * i / 50);
+        const int32_t a = RoundToEven(Extended(Width) / 2 * i / 50);
+        const int32_t b = RoundToEven(Extended(Height) / 2 * i / 50);
         if (Cancelled) {
             break;
         }
@@ -174,8 +169,8 @@ void TCcTransition::BoxIn() {
 
 void TCcTransition::SplitOpen() {
     for (int32_t i = 1; i <= 100; ++i) {
-        const int32_t cx = Nearest(Extended(Width) / 2);
-        const int32_t d = Nearest(Extended(cx * i) / 100);
+        const int32_t cx = RoundToEven(Extended(Width) / 2);
+        const int32_t d = RoundToEven(Extended(cx * i) / 100);
         if (Cancelled) {
             return;
         }
@@ -185,7 +180,7 @@ void TCcTransition::SplitOpen() {
 
 void TCcTransition::SplitClose() {
     for (int32_t i = 1; i <= 50; ++i) {
-        const int32_t a = Nearest(Extended(Width) / 2 * i / 50);
+        const int32_t a = RoundToEven(Extended(Width) / 2 * i / 50);
         if (Cancelled) {
             break;
         }
@@ -206,15 +201,15 @@ void TCcTransition::RandomLines() {
         used.set(n);
         // Each strip is one pixel thicker than the rounded pitch so that neighbours touch.
         if (horizontal) {
-            const int32_t t = Nearest(Extended(Height) / kLineCount * n);
-            const int32_t b = Nearest(Extended(Height) / kLineCount) + t + 1;
+            const int32_t t = RoundToEven(Extended(Height) / kLineCount * n);
+            const int32_t b = RoundToEven(Extended(Height) / kLineCount) + t + 1;
             if (Cancelled) {
                 break;
             }
             Reveal(0, t, Width, b);
         } else {
-            const int32_t l = Nearest(Extended(Width) / kLineCount * n);
-            const int32_t r = Nearest(Extended(Width) / kLineCount) + l + 1;
+            const int32_t l = RoundToEven(Extended(Width) / kLineCount * n);
+            const int32_t r = RoundToEven(Extended(Width) / kLineCount) + l + 1;
             if (Cancelled) {
                 break;
             }
@@ -228,9 +223,9 @@ void TCcTransition::Blinds() {
     const bool horizontal = Effect == 19;
     const int32_t extent = horizontal ? Height : Width;
     for (int32_t s = 1; s <= kSlatCount; ++s) {
-        const int32_t g = Nearest(Extended(extent) / kSlatCount * s / kSlatCount);
+        const int32_t g = RoundToEven(Extended(extent) / kSlatCount * s / kSlatCount);
         for (int32_t j = 0; j < kSlatCount; ++j) {
-            const int32_t p = Nearest(Extended(extent) / kSlatCount * j);
+            const int32_t p = RoundToEven(Extended(extent) / kSlatCount * j);
             if (Cancelled) {
                 break;
             }

@@ -1,7 +1,6 @@
 #include "pack/CaPack.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -13,25 +12,15 @@
 #include <new>
 #include <stdexcept>
 
+#include "toolkit/HugePages.h"
+
 namespace {
 
 const char* const SizeLimitMessage = "安装文件超过 2 GB 的上限";
 const char* const OutOfMemoryMessage = "Out of memory while expanding memory stream";
 
-constexpr uintptr_t HugePageSize = uintptr_t{2} << 20;
 // Writes are handed to the disk in pieces of this size while the next piece is copied.
 constexpr int64_t WriteChunk = int64_t{8} << 20;
-
-// Asks for 2 MiB pages over the whole pages inside [begin, end). Filling hundreds of megabytes of
-// fresh memory 4 KiB page by 4 KiB page costs this machine more in page faults than the copying
-// itself. Only a hint: where it is refused, small pages serve as before.
-void AdviseHugePages(const char* begin, const char* end) {
-    uintptr_t first = (reinterpret_cast<uintptr_t>(begin) + HugePageSize - 1) & ~(HugePageSize - 1);
-    uintptr_t last = reinterpret_cast<uintptr_t>(end) & ~(HugePageSize - 1);
-    if (last > first) {
-        madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
-    }
-}
 
 // Writes count bytes to fd, starting the disk write of each chunk as soon as it is in the page
 // cache, so that the final flush waits for the last chunk rather than for the whole file.
@@ -84,6 +73,8 @@ void TCaPack::Grow(int64_t capacity) {
     }
     FStream.reserve(capacity);
     char* data = FStream.data();
+    // Filling hundreds of megabytes of fresh memory 4 KiB page by 4 KiB page costs more in page
+    // faults than the copying itself.
     AdviseHugePages(data + FSize, data + FStream.capacity());
 }
 

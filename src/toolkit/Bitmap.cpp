@@ -1,9 +1,9 @@
 #include "toolkit/Bitmap.h"
 
-#include <sys/mman.h>
-
 #include <cstdlib>
 #include <stdexcept>
+
+#include "toolkit/HugePages.h"
 
 namespace {
 
@@ -11,25 +11,20 @@ void ReleaseShare(void* share) {
     delete static_cast<std::shared_ptr<uint32_t[]>*>(share);
 }
 
-constexpr size_t HugePage = size_t(2) << 20;
-
 // Room for at least `pixels` pixels, or null. A frame-sized raster is read and written in
 // columns and far-apart rows (strip effects, shrinking copies), each row on another 4 KiB page:
 // on 2 MiB pages those accesses stop missing the TLB. The capacity is rounded up to whole huge
 // pages so that a later, slightly larger size reuses the buffer.
 std::shared_ptr<uint32_t[]> Allocate(size_t& pixels) {
-    const size_t bytes = pixels * sizeof(uint32_t);
-    if (bytes < HugePage) {
+    size_t bytes = pixels * sizeof(uint32_t);
+    if (bytes < HugePageSize) {
         return std::shared_ptr<uint32_t[]>(static_cast<uint32_t*>(std::malloc(bytes)), std::free);
     }
-    const size_t rounded = (bytes + HugePage - 1) / HugePage * HugePage;
-    void* p = std::aligned_alloc(HugePage, rounded);
+    void* p = AllocateHugePages(bytes);
     if (!p) {
         return nullptr;
     }
-    // Only a hint: without transparent huge pages the buffer is simply made of small pages.
-    madvise(p, rounded, MADV_HUGEPAGE);
-    pixels = rounded / sizeof(uint32_t);
+    pixels = bytes / sizeof(uint32_t);
     return std::shared_ptr<uint32_t[]>(static_cast<uint32_t*>(p), std::free);
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "toolkit/Bitmap.h"
+#include "toolkit/QtColor.h"
 #include "toolkit/QtFont.h"
 
 namespace {
@@ -302,8 +303,7 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
     {
         QPainter painter(FImage);
         painter.setFont(font);
-        painter.setPen(
-            QColor(ColorRed(FFont.Color), ColorGreen(FFont.Color), ColorBlue(FFont.Color)));
+        painter.setPen(ToQColor(FFont.Color));
         painter.drawText(QPoint(x, baseline), s);
     }
     // Glyphs (italic ones, say) may reach past the cell.

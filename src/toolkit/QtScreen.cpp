@@ -25,3 +25,12 @@ int TQtScreen::Width() const {
 int TQtScreen::Height() const {
     return DevicePixels(LogicalSize().height());
 }
+
+TRect TQtScreen::Geometry() const {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        return {};
+    }
+    const QRect place = screen->geometry();
+    return {place.left(), place.top(), place.left() + place.width(), place.top() + place.height()};
+}

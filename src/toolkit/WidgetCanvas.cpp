@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "toolkit/QtColor.h"
+
 // Repaints the changed rectangle of its widget synchronously.
 class TWidgetCanvas::TRepaintingCanvas : public TCanvas {
 public:
@@ -27,14 +29,6 @@ protected:
 private:
     TWidgetCanvas& FWidget;
 };
-
-namespace {
-
-QColor ToQColor(TColor c) {
-    return QColor(ColorRed(c), ColorGreen(c), ColorBlue(c));
-}
-
-}  // namespace
 
 TWidgetCanvas::TWidgetCanvas(QWidget* parent)
     : QWidget(parent), FCanvas(std::make_unique<TRepaintingCanvas>(*this, &FImage)) {

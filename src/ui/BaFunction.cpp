@@ -3,15 +3,15 @@
 #include <QColorDialog>
 #include <QWidget>
 
+#include "toolkit/QtColor.h"
 #include "ui/DialogParts.h"
 
 TColor PickColor(TColor initial, QWidget* parent) {
-    QColorDialog dialog(QColor(ColorRed(initial), ColorGreen(initial), ColorBlue(initial)), parent);
+    QColorDialog dialog(ToQColor(initial), parent);
     if (dialog.exec() != QDialog::Accepted) {
         return -1;
     }
-    const QColor chosen = dialog.selectedColor();
-    return RGBColor(chosen.red(), chosen.green(), chosen.blue());
+    return FromQColor(dialog.selectedColor());
 }
 
 bool PickPanelColor(QWidget* panel, const std::function<TColor(TColor)>& pick) {
@@ -24,8 +24,7 @@ bool PickPanelColor(QWidget* panel, const std::function<TColor(TColor)>& pick) {
 }
 
 TColor PanelColor(const QWidget* panel) {
-    const QColor c = panel->palette().color(QPalette::Window);
-    return RGBColor(c.red(), c.green(), c.blue());
+    return FromQColor(panel->palette().color(QPalette::Window));
 }
 
 void SetPanelColor(QWidget* panel, TColor color) {

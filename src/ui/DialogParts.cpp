@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QPushButton>
 
+#include "toolkit/QtColor.h"
 #include "toolkit/QtFont.h"
 
 QFont DialogFont() {
@@ -14,8 +15,7 @@ QFont DialogFont() {
 
 void SetBackground(QWidget* widget, TColor color) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window,
-                     QColor(ColorRed(color), ColorGreen(color), ColorBlue(color)));
+    palette.setColor(QPalette::Window, ToQColor(color));
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }

@@ -11,7 +11,7 @@ class QPushButton;
 class QWidget;
 
 // The yellow of the framing panels: red 253, green 230, blue 168.
-constexpr TColor FramingColor = 11069181;
+constexpr TColor FramingColor = RGBColor(253, 230, 168);
 
 // The dialogs' font: 宋体, 12 pixels.
 QFont DialogFont();

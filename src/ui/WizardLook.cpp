@@ -6,10 +6,6 @@
 #include "ui/BaFunction.h"
 #include "ui/DialogParts.h"
 
-QColor ToQColor(TColor color) {
-    return QColor(ColorRed(color), ColorGreen(color), ColorBlue(color));
-}
-
 QFont WindowFont() {
     QFont font;
     font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans")});

@@ -5,8 +5,6 @@
 #include <QRect>
 #include <QString>
 
-#include "toolkit/Color.h"
-
 class QFrame;
 class QLabel;
 class QWidget;
@@ -14,7 +12,6 @@ class QWidget;
 // The wizard's fonts and panels, shared by the layout of its pages; the dialogs' framing panels
 // and 宋体 come from DialogParts.h.
 
-QColor ToQColor(TColor color);
 QFont WindowFont();
 // Gives a widget its text colour.
 void SetTextColor(QWidget* widget, const QColor& color);

@@ -1,7 +1,8 @@
 #include "ui/WizardRules.h"
 
 #include <QFileInfo>
-#include <cmath>
+
+#include "toolkit/Rounding.h"
 
 QRect FitThumbnail(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight) {
     if (pictureWidth <= 0 || pictureHeight <= 0 || areaHeight <= 0) {
@@ -11,11 +12,10 @@ QRect FitThumbnail(int pictureWidth, int pictureHeight, int areaWidth, int areaH
     const double ra = static_cast<double>(areaWidth) / areaHeight;
     int w = areaWidth;
     int h = areaHeight;
-    // nearbyint rounds halves to the even neighbour in the default rounding mode.
     if (r >= ra) {
-        h = static_cast<int>(std::nearbyint(areaWidth / r));
+        h = static_cast<int>(RoundToEven(areaWidth / r));
     } else {
-        w = static_cast<int>(std::nearbyint(areaHeight * r));
+        w = static_cast<int>(RoundToEven(areaHeight * r));
     }
     return QRect((areaWidth - w) / 2, (areaHeight - h) / 2, w, h);
 }

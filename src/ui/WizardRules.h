@@ -25,7 +25,7 @@ QString DefaultOutputName(const QString& outputDir, const QString& title);
 struct TWizardControls {
     QString Title;  // as typed, untrimmed
     int PictureCount = 0;
-    TColor BackColor = 0;
+    TColor BackColor = clBlack;
     int ImageSizeIndex = 0;  // 1: fit to the screen
     int16_t IntervalSeconds = 5;
     bool SequentialOrder = true;

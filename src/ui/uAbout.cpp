@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "toolkit/QtColor.h"
 #include "toolkit/QtFont.h"
 #include "ui/DialogParts.h"
 
@@ -13,8 +14,7 @@ constexpr TColor Blue = RGBColor(0, 0, 255);
 
 void SetTextColor(QWidget* widget, TColor color) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText,
-                     QColor(ColorRed(color), ColorGreen(color), ColorBlue(color)));
+    palette.setColor(QPalette::WindowText, ToQColor(color));
     widget->setPalette(palette);
 }
 

@@ -51,7 +51,7 @@ TfrmDescription::TfrmDescription(QWidget* parent) : QDialog(parent) {
     BitBtn2 = MakeCancelButton(this, QRect(520, 262, 75, 25));
 }
 
-bool TfrmDescription::EditDescription(TSaverDescription description) {
+bool TfrmDescription::EditDescription(const TSaverDescription& description) {
     chkExists->setChecked(description.ShowDescription != 0);
     Memo->setPlainText(MemoFromField(ReadFieldUtf8(description.DescriptionText)));
     edtA->setText(QString::fromStdString(ReadFieldUtf8(description.WebAddress)));

@@ -16,8 +16,9 @@ class TfrmDescription : public QDialog {
 public:
     explicit TfrmDescription(QWidget* parent = nullptr);
 
-    // Shows the block modally and returns whether the user confirmed; the block is a copy.
-    bool EditDescription(TSaverDescription description);
+    // Shows the block modally and returns whether the user confirmed. The block itself is left
+    // alone.
+    bool EditDescription(const TSaverDescription& description);
     // Writes the controls into the block in field order, each text cut to its field.
     void WriteDescription(TSaverDescription& description) const;
 

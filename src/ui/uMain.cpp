@@ -61,7 +61,6 @@ TfrmMain::TfrmMain(const TWizardServices& services, QWidget* parent)
     , FServices(services) {
     setObjectName("frmMain");
     CreateControls();
-    // FormCreate
     FProgramDir = FServices.ProgramDir;
     FOutputDir = FProgramDir + "ScreenSavers/";
     InitSaverSettings(FSettings);
@@ -76,7 +75,6 @@ TfrmMain::TfrmMain(const TWizardServices& services, QWidget* parent)
 }
 
 TfrmMain::~TfrmMain() {
-    // FormDestroy
     StopPanelPreview();
     FSound.reset();
 }
@@ -196,8 +194,9 @@ void TfrmMain::btnPicDeleteClick() {
 void TfrmMain::btnPicTextClick() {
     // Without a selection there is no caption slot to edit.
     const int index = lstPicFiles->currentRow();
-    if (index >= 0 && FForms.frmText != nullptr) {
-        FForms.frmText->EditPictureText(FSettings.PictureTexts[index]);
+    TfrmText* dialog = FForms.frmText;
+    if (index >= 0 && dialog != nullptr && dialog->EditPictureText(FSettings.PictureTexts[index])) {
+        dialog->WritePictureText(FSettings.PictureTexts[index]);
     }
 }
 
@@ -321,26 +320,31 @@ void TfrmMain::StartPanelPreview() {
     if (FPanelSaver) {
         return;
     }
-    FSaverRunningOld = FServices.SaverFlag.SetRunning(true);
-    const QRect bounds = pnlPreview->geometry();
-    FPanelSaver = std::make_unique<TCaScreenSaverMain>(pnlPreview->Canvas(),
-                                                       TRect{bounds.left(),
-                                                             bounds.top(),
-                                                             bounds.left() + bounds.width(),
-                                                             bounds.top() + bounds.height()},
-                                                       FSettings,
-                                                       FPictures.Files(),
-                                                       edtSound->text().toStdString(),
-                                                       true,
-                                                       FServices.Show);
-    FPanelSaver->Start();
+    // The show composes its frames at screen size; a screen too large for memory leaves the
+    // panel without a preview and says so.
+    Guarded(this, [this] {
+        const QRect bounds = pnlPreview->geometry();
+        auto saver = std::make_unique<TCaScreenSaverMain>(pnlPreview->Canvas(),
+                                                          TRect{bounds.left(),
+                                                                bounds.top(),
+                                                                bounds.left() + bounds.width(),
+                                                                bounds.top() + bounds.height()},
+                                                          FSettings,
+                                                          FPictures.Files(),
+                                                          edtSound->text().toStdString(),
+                                                          true,
+                                                          FServices.Show);
+        FServices.SaverFlag.SetRunning(true);
+        FPanelSaver = std::move(saver);
+        FPanelSaver->Start();
+    });
 }
 
 void TfrmMain::StopPanelPreview() {
     if (!FPanelSaver) {
         return;
     }
-    FSaverRunningOld = FServices.SaverFlag.SetRunning(false);
+    FServices.SaverFlag.SetRunning(false);
     TCbScreenSaver::Stop(FPanelSaver);
 }
 
@@ -351,10 +355,14 @@ void TfrmMain::btnPreviewClick() {
     }
     {
         TCaSaverForm saverForm(
-            FSettings, FPictures.Files(), edtSound->text().toStdString(), FServices.Show);
-        FSaverRunningOld = FServices.SaverFlag.SetRunning(true);
+            FSettings.BackColor,
+            TCaScreenSaverMain::FullScreen(
+                FSettings, FPictures.Files(), edtSound->text().toStdString(), FServices.Show),
+            FServices.Show.Screen);
+        saverForm.OnShowError = [this](const std::exception& error) { ShowError(this, error); };
+        FServices.SaverFlag.SetRunning(true);
         saverForm.RunSaver();
-        FSaverRunningOld = FServices.SaverFlag.SetRunning(false);
+        FServices.SaverFlag.SetRunning(false);
     }
     Page->repaint();
     StartPanelPreview();

@@ -105,7 +105,6 @@ private:
     TPictureList FPictures;
     std::unique_ptr<TCdSound> FSound;
     std::unique_ptr<TCbScreenSaver> FPanelSaver;
-    uint32_t FSaverRunningOld = 0;
     // The page whose LeavePage is still due; the tab control has already switched when it
     // tells us about a change.
     int FPageIndex = 0;

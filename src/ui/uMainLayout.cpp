@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <type_traits>
 
+#include "toolkit/QtColor.h"
 #include "toolkit/WidgetCanvas.h"
 #include "ui/BaFunction.h"
 #include "ui/DialogParts.h"
@@ -26,8 +27,8 @@
 namespace {
 
 const QColor Teal(0, 128, 128);
-constexpr TColor ThumbnailColor = 9171921;
-constexpr TColor SwatchColor = 16744448;
+constexpr TColor ThumbnailColor = RGBColor(209, 243, 139);
+constexpr TColor SwatchColor = RGBColor(0, 128, 255);
 
 template <typename T>
 T* Named(T* widget, const char* name) {

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
+#include "toolkit/QtColor.h"
 #include "toolkit/QtFont.h"
 #include "ui/BaFunction.h"
 #include "ui/DialogParts.h"
@@ -116,17 +117,14 @@ TfrmText::TfrmText(QWidget* parent) : QDialog(parent), FFont{"宋体", 9, 0, clB
     connect(btnTextFont, &QPushButton::clicked, this, &TfrmText::btnTextFontClick);
 }
 
-void TfrmText::EditPictureText(TSaverPictureText& slot) {
+bool TfrmText::EditPictureText(const TSaverPictureText& slot) {
     moText->setPlainText(MemoFromField(ReadFieldUtf8(slot.Text)));
     cboTextPos->setCurrentIndex(slot.Position >= 0 && slot.Position <= tpCustom ? slot.Position
                                                                                 : -1);
     edtTextLeft->setText(QString::number(slot.Left));
     edtTextTop->setText(QString::number(slot.Top));
     SaverFontToFont(slot.Font, FFont);
-    if (exec() != QDialog::Accepted) {
-        return;
-    }
-    WritePictureText(slot);
+    return exec() == QDialog::Accepted;
 }
 
 void TfrmText::WritePictureText(TSaverPictureText& slot) const {
@@ -140,7 +138,7 @@ void TfrmText::WritePictureText(TSaverPictureText& slot) const {
 void TfrmText::ShowFontColor(TColor color) {
     FFontColor = color;
     QPixmap swatch(16, 16);
-    swatch.fill(QColor(ColorRed(color), ColorGreen(color), ColorBlue(color)));
+    swatch.fill(ToQColor(color));
     btnFontColor->setIcon(swatch);
 }
 

@@ -18,8 +18,11 @@ class TfrmText : public QDialog {
 public:
     explicit TfrmText(QWidget* parent = nullptr);
 
-    // Shows the slot modally and writes the controls back into it only when the user confirms.
-    void EditPictureText(TSaverPictureText& slot);
+    // Shows the slot modally and returns whether the user confirmed. The slot itself is left
+    // alone.
+    bool EditPictureText(const TSaverPictureText& slot);
+    // Writes the controls and the chosen font into the slot, the text cut to its field.
+    void WritePictureText(TSaverPictureText& slot) const;
 
     // The font the font dialog holds; it reaches the slot on OK.
     const TFont& ChosenFont() const { return FFont; }
@@ -28,7 +31,6 @@ private:
     void btnTextFontClick();
     // The colour the font dialog offers, shown on its colour button.
     void ShowFontColor(TColor color);
-    void WritePictureText(TSaverPictureText& slot) const;
 
     QPlainTextEdit* moText;
     QComboBox* cboTextPos;

@@ -4,9 +4,11 @@
 #include <filesystem>
 
 #include "engine/CaSaverForms.h"
+#include "engine/CaScreenSaverMain.h"
 #include "engine/MouseCursor.h"
 #include "support/RecordingMediaControl.h"
 #include "support/RecordingWavePlayer.h"
+#include "support/FailingTimerFactory.h"
 #include "support/FakeScreen.h"
 #include "support/FakeTimer.h"
 #include "toolkit/WidgetCanvas.h"
@@ -41,7 +43,11 @@ class SaverFormTest : public QObject {
 
     std::unique_ptr<TCaSaverForm> MakeForm() {
         TShowServices services{*Timers, Screen, *Media, Wave};
-        return std::make_unique<TCaSaverForm>(Settings, Files, "/s/tune.mp3", services, Cursor);
+        return std::make_unique<TCaSaverForm>(
+            Settings.BackColor,
+            TCaScreenSaverMain::FullScreen(Settings, Files, "/s/tune.mp3", services),
+            Screen,
+            Cursor);
     }
 
     // Shows the window as RunSaver does, without the modal loop, until its show runs.
@@ -235,6 +241,48 @@ private slots:
         QCOMPARE(Cursor->Shows, 1);
         QCOMPARE(Timers->Destroyed, Timers->Created);
         QCOMPARE(Count("stop mp"), life == "none" ? 0 : 1);
+    }
+
+    // A show that cannot be built closes the window and is reported, not thrown into the event
+    // loop, whether the window runs modally or not.
+    void failedShowIsReported_data() {
+        QTest::addColumn<QString>("failure");
+        QTest::addColumn<bool>("modal");
+        QTest::newRow("factory throws, shown") << "factory" << false;
+        QTest::newRow("factory throws, modal") << "factory" << true;
+        QTest::newRow("show's timer fails, modal") << "timer" << true;
+    }
+    void failedShowIsReported() {
+        QFETCH(QString, failure);
+        QFETCH(bool, modal);
+        TFailingTimerFactory failingTimers;
+        TShowServices services{failingTimers, Screen, *Media, Wave};
+        TShowFactory makeShow = TCaScreenSaverMain::FullScreen(Settings, Files, "", services);
+        if (failure == "factory") {
+            makeShow = [](TCanvas&, const TRect&) -> std::unique_ptr<TCbScreenSaver> {
+                throw std::runtime_error("内存不足：无法建立 64 × 48 的位图");
+            };
+        }
+        auto form = std::make_unique<TCaSaverForm>(Back, makeShow, Screen, Cursor);
+        QStringList reported;
+        form->OnShowError = [&reported](const std::exception& error) {
+            reported << QString::fromUtf8(error.what());
+        };
+        if (modal) {
+            // Only a safety net against a hang; the failure alone closes the window.
+            QTimer::singleShot(20000, form.get(), [&] { form->done(1); });
+            form->RunSaver();
+        } else {
+            form->show();
+            QVERIFY(QTest::qWaitFor([&] { return !reported.isEmpty(); }));
+        }
+        QCOMPARE(
+            reported,
+            QStringList(failure == "factory" ? QStringLiteral("内存不足：无法建立 64 × 48 的位图")
+                                             : QString::fromUtf8(TFailingTimerFactory::Message)));
+        QVERIFY(!form->isVisible());
+        form.reset();
+        QCOMPARE(Cursor->Shows, Cursor->Hides);
     }
 
     // RunSaver returns once a key has closed the window.

@@ -73,4 +73,10 @@ TEST(QtScreen, GivesThePrimaryScreenInDevicePixels) {
     EXPECT_EQ(s.Width(), qRound(screen->size().width() * screen->devicePixelRatio()));
     EXPECT_EQ(s.Height(), qRound(screen->size().height() * screen->devicePixelRatio()));
     EXPECT_GT(s.Width(), 0);
+    // The place a full-screen window goes to is in logical pixels.
+    const QRect place = screen->geometry();
+    EXPECT_EQ(
+        s.Geometry(),
+        Rect(
+            place.left(), place.top(), place.left() + place.width(), place.top() + place.height()));
 }

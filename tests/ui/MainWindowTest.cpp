@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCheckBox>
@@ -26,6 +27,7 @@
 #include "support/RecordingMediaControl.h"
 #include "support/RecordingSaverFlag.h"
 #include "support/RecordingWavePlayer.h"
+#include "support/FailingTimerFactory.h"
 #include "support/FakeScreen.h"
 #include "support/FakeTimer.h"
 #include "toolkit/WidgetCanvas.h"
@@ -102,6 +104,7 @@ private slots:
     void fullScreenPreviewWithoutPicturesRefuses();
     void fullScreenPreviewStopsAndRestartsPanel();
     void panelPreviewDrawsOnThePanel();
+    void showThatCannotBeBuiltIsReported();
     void createsInstallerEndToEnd();
     void missingSoundFailsBuildAndClearsProgress();
     void chosenTargetPassesWithoutTitleAndOpensDefaultFolder();
@@ -130,6 +133,7 @@ private:
     // Inserts a red 40 × 30 and a blue 30 × 40 picture.
     void InsertRedAndBlue();
     void LeaveTitle() { FForm->edtTitleExit(); }
+    void ControlsFitTheirPages();
 
     std::unique_ptr<QTemporaryDir> FDir;
     std::unique_ptr<TFakeTimerFactory> FTimers;
@@ -216,6 +220,43 @@ void TMainWindowTest::TypeTitle(const QString& text) {
     title->insert(text);
 }
 
+void TMainWindowTest::ControlsFitTheirPages() {
+    // The controls a user works with on each page, and the buttons below the pages.
+    auto* tabs = Child<QTabWidget>("Page");
+    const QRect pageRect = tabs->currentWidget()->rect();
+    QList<QWidget*> areas;
+    for (int i = 0; i < tabs->count(); ++i) {
+        areas << tabs->widget(i);
+    }
+    areas << FForm.get();
+    for (QWidget* area : areas) {
+        const QRect bounds = area == FForm.get() ? FForm->rect() : pageRect;
+        QList<std::pair<QString, QRect>> placed;
+        for (QWidget* w : area->findChildren<QWidget*>()) {
+            const bool control = qobject_cast<QAbstractButton*>(w) || qobject_cast<QLineEdit*>(w) ||
+                                 qobject_cast<QComboBox*>(w) || qobject_cast<QListWidget*>(w) ||
+                                 qobject_cast<QProgressBar*>(w) || qobject_cast<TUpDown*>(w) ||
+                                 w->objectName().startsWith("pnl");
+            QWidget* owner = w->parentWidget();
+            while (owner != nullptr && owner != area && owner != tabs && !areas.contains(owner)) {
+                owner = owner->parentWidget();
+            }
+            // Hidden on purpose (the update button) or part of another control (a combo's
+            // list, the up-down's arrows, the tab bar).
+            if (!control || owner != area || w->objectName() == "btnUpdate" ||
+                w->objectName().isEmpty()) {
+                continue;
+            }
+            const QRect r(w->mapTo(area, QPoint(0, 0)), w->size());
+            QVERIFY2(bounds.contains(r), qPrintable(w->objectName() + " leaves its page"));
+            for (const auto& [name, other] : placed) {
+                QVERIFY2(!r.intersects(other), qPrintable(w->objectName() + " covers " + name));
+            }
+            placed.append({w->objectName(), r});
+        }
+    }
+}
+
 void TMainWindowTest::showsItsLayout() {
     QCOMPARE(FForm->size(), QSize(602, 358));
     QCOMPARE(FForm->windowTitle(), QStringLiteral("Kavro - 世界上最棒的屏保制作程序"));
@@ -246,15 +287,13 @@ void TMainWindowTest::showsItsLayout() {
     for (const auto& [name, hint] : hints) {
         QCOMPARE(Child<QToolButton>(name)->toolTip(), hint);
     }
+    // The sizes of the thumbnail area and the preview panel show in the thumbnail and preview
+    // tests; here every control must be wholly on its page and clear of the others.
+    ControlsFitTheirPages();
     QCOMPARE(Child<QLineEdit>("edtTitle")->text(), TitlePlaceholder);
-    QCOMPARE(Child<QLineEdit>("edtTitle")->width(), 561);
-    QCOMPARE(Child<QListWidget>("lstPicFiles")->size(), QSize(377, 149));
-    QCOMPARE(Child<QWidget>("pnlPicBack")->size(), QSize(181, 137));
-    QCOMPARE(PanelColor(Child<QWidget>("pnlPicBack")), 9171921);
-    QCOMPARE(Child<QWidget>("pnlPreview")->geometry(), QRect(6, 6, 145, 109));
-    QCOMPARE(Child<QWidget>("pnlBackColor")->size(), QSize(33, 25));
-    QCOMPARE(PanelColor(Child<QWidget>("pnlBackColor")), 16744448);
-    QCOMPARE(PanelColor(Child<QWidget>("pnlPreview")), 16744448);
+    QCOMPARE(PanelColor(Child<QWidget>("pnlPicBack")), RGBColor(209, 243, 139));
+    QCOMPARE(PanelColor(Child<QWidget>("pnlBackColor")), RGBColor(0, 128, 255));
+    QCOMPARE(PanelColor(Child<QWidget>("pnlPreview")), RGBColor(0, 128, 255));
     QVERIFY(Child<QCheckBox>("chkPicPreview")->isChecked());
     auto* size = Child<QComboBox>("cboImageSize");
     QCOMPARE(size->count(), 2);
@@ -605,6 +644,34 @@ void TMainWindowTest::panelPreviewDrawsOnThePanel() {
     QCOMPARE(panel->Image().pixel(1, 1), qRgb(255, 0, 0));
     QCOMPARE(panel->Image().pixel(72, 54), qRgb(255, 0, 0));
     QCOMPARE(FTimers->Last->Interval(), 5000u);
+}
+
+// Building a show may fail (its screen-sized bitmaps); the panel preview and the full-screen
+// preview each show the error box instead of throwing into the event loop.
+void TMainWindowTest::showThatCannotBeBuiltIsReported() {
+    TFailingTimerFactory timers;
+    const TWizardServices services{{timers, *FScreen, *FMedia, *FWave},
+                                   *FFlag,
+                                   *FBrowser,
+                                   *FDialogs,
+                                   FDir->path().toStdString() + "/"};
+    FForm = std::make_unique<TfrmMain>(services);
+    FForm->show();
+    FDialogs->Pictures.push_back({Picture("p.bmp", 16, 12)});
+    Child<QPushButton>("btnPicInsert")->click();
+    const QString error = "KAVRO|" + QString::fromUtf8(TFailingTimerFactory::Message);
+
+    Child<QTabWidget>("Page")->setCurrentIndex(2);
+    QCOMPARE(FMessages, QStringList({error}));
+    QVERIFY(!FForm->PanelPreviewRunning());
+    QVERIFY(FFlag->Calls.empty());
+
+    // The full-screen window closes on its own; the panel's restart fails once more.
+    Child<QPushButton>("btnPreview")->click();
+    QCOMPARE(FMessages, QStringList({error, error, error}));
+    QVERIFY(!FForm->PanelPreviewRunning());
+    QCOMPARE(FFlag->Calls, std::vector<bool>({true, false}));
+    QVERIFY(!FFlag->Running);
 }
 
 void TMainWindowTest::createsInstallerEndToEnd() {

@@ -33,6 +33,14 @@ class TextDialogTest : public QObject {
 
 private:
     TfrmText* dialog = nullptr;
+    // Edits the slot as the main window does: written back only on OK.
+    bool Edit(TSaverPictureText& slot) {
+        const bool confirmed = dialog->EditPictureText(slot);
+        if (confirmed) {
+            dialog->WritePictureText(slot);
+        }
+        return confirmed;
+    }
     template <class T>
     T* Child(const char* name) {
         return dialog->findChild<T*>(name);
@@ -90,7 +98,7 @@ private slots:
             QCOMPARE(Child<QPushButton>("BitBtn2")->text(), QStringLiteral("取消(&C)"));
             checked = true;
         });
-        dialog->EditPictureText(slot);
+        Edit(slot);
         QVERIFY(checked);
     }
 
@@ -119,14 +127,14 @@ private slots:
             }
             QVERIFY(!dialog->isVisible());
         });
-        dialog->EditPictureText(slot);
+        QVERIFY(!Edit(slot));
         QVERIFY(SameBytes(slot, before));
 
         // The font dialog's choice does not outlive the cancel.
         WhileOpen(dialog, [&] {
             QCOMPARE(dialog->ChosenFont(), (TFont{"MS Sans Serif", 10, 0, 65280}));
         });
-        dialog->EditPictureText(slot);
+        Edit(slot);
         QVERIFY(SameBytes(slot, before));
     }
 
@@ -154,7 +162,7 @@ private slots:
             Child<QLineEdit>("edtTextTop")->setText(text);
             Child<QPushButton>("btnOK")->click();
         });
-        dialog->EditPictureText(slot);
+        Edit(slot);
         QCOMPARE(int(slot.Left), stored);
         QCOMPARE(int(slot.Top), stored);
     }
@@ -166,7 +174,7 @@ private slots:
             Child<QComboBox>("cboTextPos")->setCurrentIndex(6);
             Child<QPushButton>("btnOK")->click();
         });
-        dialog->EditPictureText(slot);
+        Edit(slot);
         QCOMPARE(QByteArray(slot.Text, 15), TwoLinesGbk);
         QCOMPARE(slot.Position, 6);
 
@@ -175,7 +183,7 @@ private slots:
                      QStringLiteral("第一行\n第二行"));
             QCOMPARE(Child<QComboBox>("cboTextPos")->currentText(), QStringLiteral("用户自定义"));
         });
-        dialog->EditPictureText(slot);
+        Edit(slot);
     }
 
     void okWritesEveryField() {
@@ -187,7 +195,7 @@ private slots:
             Child<QPlainTextEdit>("moText")->clear();
             Child<QPushButton>("btnOK")->click();
         });
-        dialog->EditPictureText(slot);
+        Edit(slot);
         QCOMPARE(slot.Text[0], '\0');
         QCOMPARE(slot.Text[1], 'l');  // the bytes after the terminator stay
         QCOMPARE(slot.Position, -1);
@@ -201,7 +209,7 @@ private slots:
             Child<QPlainTextEdit>("moText")->setPlainText(QString(300, QChar('x')));
             Child<QPushButton>("btnOK")->click();
         });
-        dialog->EditPictureText(slot);
+        Edit(slot);
         QCOMPARE(QByteArray(slot.Text, 256), QByteArray(256, 'x'));
         QVERIFY(std::memcmp(&slot.Font, &fontBefore, sizeof fontBefore) == 0);
     }
@@ -216,7 +224,7 @@ private slots:
             ChooseFont(font, QColor(255, 0, 128));
             Child<QPushButton>("btnOK")->click();
         });
-        dialog->EditPictureText(slot);
+        Edit(slot);
         QCOMPARE(slot.Font.Size, 20);
         QCOMPARE(int(slot.Font.Style), fsBold | fsItalic);
         QCOMPARE(slot.Font.Color, 0x8000FF);  // red 255, blue 128
@@ -244,7 +252,7 @@ private slots:
             Child<QPushButton>("btnTextFont")->click();
             Child<QPushButton>("btnOK")->click();
         });
-        dialog->EditPictureText(slot);
+        Edit(slot);
         QVERIFY(!offered.bold());
         QVERIFY(!offered.italic());
         QVERIFY(offered.underline());
@@ -267,7 +275,7 @@ private slots:
             QCOMPARE(dialog->ChosenFont().Color, 65280);
             Child<QPushButton>("btnOK")->click();
         });
-        dialog->EditPictureText(slot);
+        Edit(slot);
         QCOMPARE(slot.Font.Size, 20);
         QCOMPARE(slot.Font.Color, fontBefore.Color);
     }
