@@ -13,6 +13,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "pack/InstallerFormat.h"
+
 namespace {
 
 const char* const SizeLimitMessage = "安装文件超过 2 GB 的上限";
@@ -109,6 +111,10 @@ void TCaPack::AddBuffer(const void* buffer, int32_t count) {
         return;
     }
     std::memcpy(Extend(count), buffer, count);
+}
+
+void TCaPack::AddMarker() {
+    AddBuffer(PackMarker, PackMarkerLength);
 }
 
 int32_t TCaPack::AddStream(QIODevice& source) {

@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <cmath>
 
+#include "toolkit/FileExt.h"
+
 QRect FitThumbnail(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight) {
     if (pictureWidth <= 0 || pictureHeight <= 0 || areaHeight <= 0) {
         return {};
