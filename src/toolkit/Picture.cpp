@@ -237,6 +237,10 @@ void TPicture::LoadFromFile(const std::string& fileName) {
         Fail(fileName, "文件不存在");
     }
     std::string bytes;
+    const uintmax_t expected = std::filesystem::file_size(std::filesystem::path(fileName), ec);
+    if (!ec && expected < MaxBytes) {
+        bytes.reserve(expected);
+    }
     {
         std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(fileName.c_str(), "rb"), std::fclose);
         if (!file) {
