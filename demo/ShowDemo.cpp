@@ -1,7 +1,7 @@
 // Plays a real show full screen: show_demo <folder of pictures> [seconds] [sound file].
-// Pictures are the folder's .jpg, .jpeg and .bmp files in name order, one second each, with a
-// title screen and a few captions; the show ends after the given seconds, or on a key or the
-// second mouse movement.
+// Pictures are the folder's files of every accepted picture extension in name order, one second
+// each, with a title screen and a few captions; the show ends after the given seconds, or on a key
+// or the second mouse movement.
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
@@ -11,6 +11,7 @@
 #include "engine/CaScreenSaverMain.h"
 #include "platform/SdlMediaControl.h"
 #include "platform/SdlWavePlayer.h"
+#include "toolkit/PictureFormats.h"
 #include "toolkit/QtScreen.h"
 #include "toolkit/QtTimer.h"
 
@@ -36,9 +37,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
+    QStringList patterns;
+    for (const TPictureFormat& format : PictureFormats) {
+        patterns << "*" + QString::fromUtf8(format.Ext);
+    }
     std::vector<std::string> pictures;
-    for (const QFileInfo& info :
-         dir.entryInfoList({"*.jpg", "*.jpeg", "*.bmp", "*.JPG"}, QDir::Files, QDir::Name)) {
+    // Without QDir::CaseSensitive the patterns match ".JPG" too.
+    for (const QFileInfo& info : dir.entryInfoList(patterns, QDir::Files, QDir::Name)) {
         if (pictures.size() < MaxPictures) {
             pictures.push_back(info.absoluteFilePath().toStdString());
         }

@@ -2,7 +2,7 @@
 
 #include "platform/MediaControl.h"
 #include "platform/WavePlayer.h"
-#include "settings/SaverSettings.h"
+#include "toolkit/FileExt.h"
 
 TCdSound::TCdSound(TMediaControl& media, TWavePlayer& wave) : FMedia(media), FWave(wave) {}
 
@@ -13,12 +13,7 @@ TCdSound::~TCdSound() {
 }
 
 void TCdSound::KindFromExtension(const std::string& ext) {
-    std::string lower = ext;
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
+    const std::string lower = AsciiLower(ext);
     if (lower == ".mp3") {
         Kind = skMp3;
     } else if (lower == ".wav") {
@@ -37,7 +32,8 @@ void TCdSound::Play(const std::string& fileName) {
         Stop();
     }
     Idle = false;
-    KindFromExtension(FileExtLower(fileName));
+    // The extension as written: KindFromExtension lowers it itself.
+    KindFromExtension(FileExt(fileName));
     // The results are ignored: a sound that cannot play is simply not heard.
     const std::string open = "open \"" + fileName + "\" alias mp wait";
     switch (Kind) {

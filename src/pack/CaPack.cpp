@@ -12,6 +12,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "pack/InstallerFormat.h"
 #include "toolkit/HugePages.h"
 
 namespace {
@@ -100,6 +101,10 @@ void TCaPack::AddBuffer(const void* buffer, int32_t count) {
         return;
     }
     std::memcpy(Extend(count), buffer, count);
+}
+
+void TCaPack::AddMarker() {
+    AddBuffer(PackMarker, PackMarkerLength);
 }
 
 int32_t TCaPack::AddStream(QIODevice& source) {

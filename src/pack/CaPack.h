@@ -20,6 +20,8 @@ public:
     // Empties the stream; offsets taken afterwards start at 0 again.
     void Clear();
     void AddBuffer(const void* buffer, int32_t count);
+    // Appends the 15-byte marker that opens an image pack and closes an installer file.
+    void AddMarker();
     // Appends the whole content of source, wherever its position was; returns its length.
     int32_t AddStream(QIODevice& source);
     // Appends a whole file, opened read-only; returns its length.

@@ -4,10 +4,7 @@
 #include <stdexcept>
 
 #include "settings/SaverSettings.h"
-
-void TCaPackImages::AddMarker() {
-    AddBuffer(PackMarker, PackMarkerLength);
-}
+#include "toolkit/FileExt.h"
 
 void TCaPackImages::AddImages(const std::vector<std::string>& fileNames) {
     // The count is one byte and entry 255 stays free: more names would wrap or overrun it.

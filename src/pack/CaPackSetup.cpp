@@ -5,14 +5,7 @@
 #include <memory>
 
 #include "pack/CaPackImages.h"
-
-namespace {
-
-constexpr int32_t TrailerLength = sizeof(TInstallerTrailer);
-// What follows the pieces: the trailer, its length and the marker.
-constexpr int32_t TailLength = TrailerLength + sizeof(int32_t) + PackMarkerLength;
-
-}  // namespace
+#include "toolkit/FileExt.h"
 
 TCaPackSetup::TCaPackSetup(const std::string& title, const std::string& programDir)
     : FProgramDir(programDir) {
@@ -53,14 +46,14 @@ void TCaPackSetup::AddSettings(const TSaverSettings& settings) {
 void TCaPackSetup::AddImagePack(const std::vector<std::string>& pictureFiles) {
     auto images = std::make_unique<TCaPackImages>();
     // The pack must leave room for the rest of this file, so it fails before reading too much.
-    images->SetSizeLimit(SizeLimit() - FSize - TailLength);
+    images->SetSizeLimit(SizeLimit() - FSize - InstallerTailLength);
     images->AddMarker();
     images->AddImages(pictureFiles);
     images->AddDirectory();
 
     // The pictures are held twice only while the pack is copied, into room made for it and
     // the tail at once; the pack goes right after.
-    Reserve(images->Size() + TailLength);
+    Reserve(images->Size() + InstallerTailLength);
     QBuffer source;
     source.setData(images->Stream());
     source.open(QIODevice::ReadOnly);
@@ -82,10 +75,6 @@ void TCaPackSetup::AddSound(const std::string& soundFile) {
 }
 
 void TCaPackSetup::AddTrailer() {
-    AddBuffer(&FTrailer, TrailerLength);
-    AddBuffer(&TrailerLength, sizeof TrailerLength);
-}
-
-void TCaPackSetup::AddMarker() {
-    AddBuffer(PackMarker, PackMarkerLength);
+    AddBuffer(&FTrailer, InstallerTrailerLength);
+    AddBuffer(&InstallerTrailerLength, sizeof InstallerTrailerLength);
 }

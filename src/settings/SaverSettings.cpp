@@ -29,23 +29,6 @@ std::string ReadFieldText(const char* field, size_t n) {
     return std::string(field, length);
 }
 
-std::string FileExtLower(std::string_view fileName) {
-    size_t dot = fileName.find_last_of('.');
-    if (dot == std::string_view::npos) {
-        return {};
-    }
-    if (fileName.find_first_of("/\\:", dot) != std::string_view::npos) {
-        return {};
-    }
-    std::string ext(fileName.substr(dot));
-    for (char& c : ext) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return ext;
-}
-
 void FontToSaverFont(const TFont& font, TSaverFont& saverFont) {
     WriteFieldUtf8(saverFont.Name, font.Name);
     saverFont.Size = font.Size;

@@ -118,10 +118,6 @@ void WriteFieldUtf8(char (&field)[N], std::string_view utf8);
 template <size_t N>
 std::string ReadFieldUtf8(const char (&field)[N]);
 
-// The extension of a file name: from the last dot that no path or drive delimiter
-// ("/", "\" or ":") follows, dot included, ASCII letters lower-cased; empty when there is none.
-std::string FileExtLower(std::string_view fileName);
-
 // Converts between a drawing font and the record's font description.
 void FontToSaverFont(const TFont& font, TSaverFont& saverFont);
 void SaverFontToFont(const TSaverFont& saverFont, TFont& font);

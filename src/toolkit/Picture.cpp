@@ -2,6 +2,7 @@
 
 #include <jpeglib.h>
 
+#include <QBuffer>
 #include <QImageReader>
 #include <cerrno>
 #include <csetjmp>
@@ -12,7 +13,8 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "settings/SaverSettings.h"
+#include "toolkit/FileExt.h"
+#include "toolkit/PictureFormats.h"
 
 namespace {
 
@@ -21,6 +23,15 @@ constexpr uint64_t MaxBytes = uint64_t{1} << 30;
 
 [[noreturn]] void Fail(const std::string& fileName, const std::string& reason) {
     throw std::runtime_error("无法载入图片 \"" + fileName + "\"：" + reason);
+}
+
+const TPictureFormat& CheckExtension(std::string_view ext, const std::string& fileName) {
+    const TPictureFormat* format = FindPictureFormat(ext);
+    if (format == nullptr) {
+        Fail(fileName,
+             ext.empty() ? "文件没有扩展名" : "不支持的文件类型 \"" + std::string(ext) + "\"");
+    }
+    return *format;
 }
 
 void CheckSize(const std::string& fileName, uint64_t width, uint64_t height) {
@@ -50,26 +61,13 @@ extern "C" void JpegErrorExit(j_common_ptr cinfo) {
 // Warnings (a truncated file among them) are not errors and are not printed.
 extern "C" void JpegOutputMessage(j_common_ptr) {}
 
-enum class TJpegStep { Create, ReadHeader, Start, Finish };
-
-bool JpegRun(jpeg_decompress_struct* cinfo, TJpegError* error, TJpegStep step) {
+// Runs one libjpeg call; false when libjpeg reported a fatal error in it.
+template <class TStep>
+bool JpegRun(TJpegError* error, TStep&& step) {
     if (setjmp(error->Jump)) {
         return false;
     }
-    switch (step) {
-        case TJpegStep::Create:
-            jpeg_create_decompress(cinfo);
-            break;
-        case TJpegStep::ReadHeader:
-            jpeg_read_header(cinfo, TRUE);
-            break;
-        case TJpegStep::Start:
-            jpeg_start_decompress(cinfo);
-            break;
-        case TJpegStep::Finish:
-            jpeg_finish_decompress(cinfo);
-            break;
-    }
+    step();
     return true;
 }
 
@@ -102,10 +100,6 @@ struct TJpegDecompressor {
     ~TJpegDecompressor() { jpeg_destroy_decompress(&Info); }
 };
 
-struct TFileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-
 // CMYK rows as libjpeg gives them, 4 bytes a pixel, into RGB32 in place. Adobe writers store
 // CMYK inverted (0 = full ink), which is what nearly every CMYK JPEG holds.
 void CmykToRgb32(QImage& image, bool inverted) {
@@ -127,11 +121,10 @@ void CmykToRgb32(QImage& image, bool inverted) {
     }
 }
 
-void LoadJpeg(const std::string& fileName, TBitmap& bitmap) {
-    std::unique_ptr<FILE, TFileCloser> file(std::fopen(fileName.c_str(), "rb"));
-    if (!file) {
-        Fail(fileName, std::generic_category().message(errno));
-    }
+void LoadJpeg(const unsigned char* data,
+              size_t size,
+              const std::string& fileName,
+              TBitmap& bitmap) {
     TJpegError error;
     TJpegDecompressor jpeg;
     jpeg.Info.err = jpeg_std_error(&error.Manager);
@@ -141,13 +134,14 @@ void LoadJpeg(const std::string& fileName, TBitmap& bitmap) {
     auto jpegFail = [&] {
         Fail(fileName, std::string("JPEG 数据无法解码（") + error.Message + "）");
     };
-    if (!JpegRun(&jpeg.Info, &error, TJpegStep::Create)) {
+    if (!JpegRun(&error, [&] { jpeg_create_decompress(&jpeg.Info); })) {
         jpegFail();
     }
     // Without a backing store, libjpeg refuses to allocate past this instead of trying.
     jpeg.Info.mem->max_memory_to_use = static_cast<long>(MaxBytes);
-    jpeg_stdio_src(&jpeg.Info, file.get());
-    if (!JpegRun(&jpeg.Info, &error, TJpegStep::ReadHeader)) {
+    // The source refuses empty input with a fatal error of its own.
+    if (!JpegRun(&error, [&] { jpeg_mem_src(&jpeg.Info, data, size); }) ||
+        !JpegRun(&error, [&] { jpeg_read_header(&jpeg.Info, TRUE); })) {
         jpegFail();
     }
     CheckSize(fileName, jpeg.Info.image_width, jpeg.Info.image_height);
@@ -159,7 +153,7 @@ void LoadJpeg(const std::string& fileName, TBitmap& bitmap) {
     jpeg.Info.do_fancy_upsampling = TRUE;
     jpeg.Info.scale_num = 1;
     jpeg.Info.scale_denom = 1;
-    if (!JpegRun(&jpeg.Info, &error, TJpegStep::Start)) {
+    if (!JpegRun(&error, [&] { jpeg_start_decompress(&jpeg.Info); })) {
         jpegFail();
     }
     if (jpeg.Info.output_components != 4) {
@@ -175,14 +169,12 @@ void LoadJpeg(const std::string& fileName, TBitmap& bitmap) {
         CmykToRgb32(image, jpeg.Info.saw_Adobe_marker);
     }
     // Trailing garbage after the picture is no reason to refuse it.
-    JpegRun(&jpeg.Info, &error, TJpegStep::Finish);
+    JpegRun(&error, [&] { jpeg_finish_decompress(&jpeg.Info); });
 }
 
 // Width and height from a BMP header; Qt gives top-down pictures a negative height.
-bool BmpSize(const std::string& fileName, int64_t& width, int64_t& height) {
-    unsigned char h[26];
-    std::unique_ptr<FILE, TFileCloser> file(std::fopen(fileName.c_str(), "rb"));
-    if (!file || std::fread(h, 1, sizeof h, file.get()) != sizeof h || h[0] != 'B' || h[1] != 'M') {
+bool BmpSize(const unsigned char* h, size_t size, int64_t& width, int64_t& height) {
+    if (size < 26 || h[0] != 'B' || h[1] != 'M') {
         return false;
     }
     auto u16 = [&](int i) { return static_cast<uint32_t>(h[i] | (h[i + 1] << 8)); };
@@ -198,15 +190,21 @@ bool BmpSize(const std::string& fileName, int64_t& width, int64_t& height) {
     return true;
 }
 
-void LoadBmp(const std::string& fileName, TBitmap& bitmap) {
+void LoadBmp(const unsigned char* data, size_t size, const std::string& fileName, TBitmap& bitmap) {
     int64_t width = 0, height = 0;
-    if (!BmpSize(fileName, width, height)) {
+    if (!BmpSize(data, size, width, height)) {
         Fail(fileName, "BMP 数据无法解码（文件头不完整）");
     }
     if (width > 0 && height > 0) {
         CheckSize(fileName, width, height);
     }
-    QImageReader reader(QString::fromStdString(fileName), "bmp");
+    // The bytes are only borrowed for the read, not copied.
+    const QByteArray borrowed =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    QBuffer buffer;
+    buffer.setData(borrowed);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "bmp");
     reader.setAutoTransform(false);
     // Qt's own limit is lower than ours; the size is already checked.
     if (QImageReader::allocationLimit() < static_cast<int>(MaxBytes >> 20)) {
@@ -233,17 +231,42 @@ TPicture::TPicture() : FBitmap(0, 0) {}
 
 void TPicture::LoadFromFile(const std::string& fileName) {
     const std::string ext = FileExtLower(fileName);
-    const bool jpeg = ext == ".jpg" || ext == ".jpeg";
-    if (!jpeg && ext != ".bmp") {
-        Fail(fileName, ext.empty() ? "文件没有扩展名" : "不支持的文件类型 \"" + ext + "\"");
-    }
+    CheckExtension(ext, fileName);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(std::filesystem::path(fileName), ec)) {
         Fail(fileName, "文件不存在");
     }
-    if (jpeg) {
-        LoadJpeg(fileName, FBitmap);
+    std::string bytes;
+    const uintmax_t expected = std::filesystem::file_size(std::filesystem::path(fileName), ec);
+    if (!ec && expected < MaxBytes) {
+        bytes.reserve(expected);
+    }
+    {
+        std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(fileName.c_str(), "rb"), std::fclose);
+        if (!file) {
+            Fail(fileName, std::generic_category().message(errno));
+        }
+        char chunk[65536];
+        size_t got;
+        while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
+            bytes.append(chunk, got);
+        }
+        if (std::ferror(file.get())) {
+            Fail(fileName, std::generic_category().message(errno));
+        }
+    }
+    LoadFromBytes(bytes.data(), bytes.size(), ext, fileName);
+}
+
+void TPicture::LoadFromBytes(const void* data,
+                             size_t size,
+                             std::string_view ext,
+                             const std::string& displayName) {
+    const TPictureFormat& format = CheckExtension(ext, displayName);
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    if (format.Decoder == TPictureDecoder::Jpeg) {
+        LoadJpeg(bytes, size, displayName, FBitmap);
     } else {
-        LoadBmp(fileName, FBitmap);
+        LoadBmp(bytes, size, displayName, FBitmap);
     }
 }

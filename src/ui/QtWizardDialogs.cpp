@@ -7,13 +7,27 @@
 #include <QRegularExpression>
 
 #include "toolkit/Picture.h"
+#include "toolkit/PictureFormats.h"
 #include "ui/BaFunction.h"
 
 namespace {
 
-const QString PictureFilter = QStringLiteral(
-    "所有支持类型 (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp|JPEG 图象文件 (*.jpg)|*.jpg|"
-    "JPEG 图象文件 (*.jpeg)|*.jpeg|位图文件 (*.bmp)|*.bmp");
+// "所有支持类型 (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp|JPEG 图象文件 (*.jpg)|*.jpg|...", one
+// entry per accepted extension after the entry of all of them.
+QString MakePictureFilter() {
+    QStringList patterns;
+    QStringList entries;
+    for (const TPictureFormat& format : PictureFormats) {
+        const QString pattern = "*" + QString::fromUtf8(format.Ext);
+        patterns << pattern;
+        entries << QString::fromUtf8(format.TypeName) + " (" + pattern + ")|" + pattern;
+    }
+    const QString all = patterns.join(QLatin1Char(';'));
+    return QStringLiteral("所有支持类型 (") + all + ")|" + all + "|" +
+           entries.join(QLatin1Char('|'));
+}
+
+const QString PictureFilter = MakePictureFilter();
 const QString SoundFilter = QStringLiteral(
     "所有支持类型 (*.mp3;*.wav;*.mid;*.rmi)|*.mp3;*.wav;*.mid;*.rmi|MP3 文件 (*.mp3)|*.mp3|"
     "Wave 文件 (*.wav)|*.wav|MIDI 文件 (*.mid)|*.mid|RMI 文件 (*.rmi)|*.rmi");

@@ -4,6 +4,8 @@
 
 #include "toolkit/Rounding.h"
 
+#include "toolkit/FileExt.h"
+
 QRect FitThumbnail(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight) {
     if (pictureWidth <= 0 || pictureHeight <= 0 || areaHeight <= 0) {
         return {};

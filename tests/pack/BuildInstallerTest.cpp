@@ -9,6 +9,7 @@
 #include "PackFiles.h"
 #include "pack/BuildInstaller.h"
 #include "pack/CaPack.h"
+#include "pack/InstallerReader.h"
 
 namespace {
 
@@ -108,12 +109,15 @@ TEST_F(BuildInstallerTest, IeAndSsStubsThenSound) {
     trailer = Trailer({40000, 30000, 0, 0, 70000, 77965, 147965, 3648, 151613, 5000}, ".mp3");
     EXPECT_EQ(file, ie + ss + Record() + two.Pack() + theme + Tail(trailer));
 
-    // A reader finds the trailer from the file's end.
-    size_t length = file.size();
-    EXPECT_EQ(file.substr(length - 19), "\x92\0\0\0sky mirror band"s);
-    EXPECT_EQ(length - 165, 156613u);
-    EXPECT_EQ(Le32(file, length - 165 + 124), 147965);
-    EXPECT_EQ(file.substr(147965, 15), "sky mirror band");
+    // The reader finds every piece from the file's end.
+    TInstallerReader reader(target);
+    EXPECT_EQ(reader.Ie().Size, 40000);
+    EXPECT_EQ(reader.Ss().Offset, 40000);
+    EXPECT_EQ(reader.PictureCount(), 2);
+    EXPECT_EQ(reader.PictureBytes(1), two.b);
+    EXPECT_EQ(reader.PictureExt(1), ".jpg");
+    EXPECT_EQ(reader.SoundExt(), ".mp3");
+    EXPECT_EQ(reader.SoundBytes(), theme);
 }
 
 TEST_F(BuildInstallerTest, BuildingTwiceGivesTheSameFileAndCreatesTheOutputFolder) {

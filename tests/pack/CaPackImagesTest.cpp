@@ -91,10 +91,11 @@ TEST(ImagePack, ZeroLengthPictureSharesItsOffsetWithTheNext) {
                files.Write("empty.jpg", ""),
                files.Write("c.jpg", TPackFiles::Pattern(50, 3))},
               pack);
-    EXPECT_EQ(pack.Entry(1).Offset, 115);
-    EXPECT_EQ(pack.Entry(1).Size, 0);
-    EXPECT_EQ(pack.Entry(2).Offset, 115);
-    EXPECT_EQ(pack.Entry(2).Size, 50);
+    // Unary plus copies a packed field, which EXPECT_EQ would otherwise bind misaligned.
+    EXPECT_EQ(+pack.Entry(1).Offset, 115);
+    EXPECT_EQ(+pack.Entry(1).Size, 0);
+    EXPECT_EQ(+pack.Entry(2).Offset, 115);
+    EXPECT_EQ(+pack.Entry(2).Size, 50);
 }
 
 TEST(ImagePack, ExtensionFillsFiveBytesOrStaysEmpty) {
@@ -106,10 +107,10 @@ TEST(ImagePack, ExtensionFillsFiveBytesOrStaysEmpty) {
                files.Write("my.pics/photo", TPackFiles::Pattern(10, 3))},
               pack);
     EXPECT_EQ(std::string(pack.Entry(0).Ext, 5), ".jpeg");
-    EXPECT_EQ(pack.Entry(1).Offset, 45);
+    EXPECT_EQ(+pack.Entry(1).Offset, 45);
     EXPECT_EQ(std::string(pack.Entry(1).Ext, 5), ".jpg\0"s);
     EXPECT_EQ(std::string(pack.Entry(2).Ext, 5), std::string(5, '\0'));
-    EXPECT_EQ(pack.Entry(2).Offset, 65);
+    EXPECT_EQ(+pack.Entry(2).Offset, 65);
 }
 
 TEST(ImagePack, MissingPictureStopsThePack) {

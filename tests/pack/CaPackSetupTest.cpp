@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
 #include "PackFiles.h"
 #include "pack/CaPackSetup.h"
+#include "pack/InstallerReader.h"
 
 namespace {
 
@@ -61,6 +63,17 @@ TEST_P(InstallerStubs, PiecesFollowEachOtherAndTheTrailerIndexesThem) {
     EXPECT_EQ(bytes.substr(0, stubs.size()), stubs);
     EXPECT_EQ(std::memcmp(bytes.data() + c.settingsOffset, &settings, 77965), 0);
     EXPECT_EQ(bytes.substr(c.settingsOffset + 77965, 15), "sky mirror band");
+
+    // The reader takes the saved file back piece by piece.
+    setup.SaveToFile(files.Path("out.exe"));
+    TInstallerReader reader(files.Path("out.exe"));
+    EXPECT_EQ(reader.Ie().Size, std::max(c.ie, 0));
+    EXPECT_EQ(reader.Ss().Offset, c.ssOffset);
+    EXPECT_EQ(reader.Ui().Offset, c.uiOffset);
+    EXPECT_EQ(reader.Ui().Size, c.uiSize);
+    EXPECT_EQ(reader.Title(), "Show");
+    EXPECT_EQ(reader.PictureBytes(0), TPackFiles::Pattern(100, 5));
+    EXPECT_FALSE(reader.HasSound());
 }
 
 // clang-format off

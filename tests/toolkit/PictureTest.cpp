@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdlib>
 #include <random>
 #include <stdexcept>
 
 #include "support/JpegWriter.h"
+#include "toolkit/FileExt.h"
 #include "toolkit/Picture.h"
 
 namespace {
@@ -149,7 +151,10 @@ std::vector<TBmpCase> BmpCases() {
     return cases;
 }
 
-class PictureFiles : public testing::Test {
+// The two ways in: the file name, or the file's bytes with its extension.
+enum class TEntry { File, Bytes };
+
+class PictureFiles : public testing::TestWithParam<TEntry> {
 protected:
     std::string Write(const std::string& name, const std::string& bytes) {
         std::string path = FDir.filePath(QString::fromStdString(name)).toStdString();
@@ -159,10 +164,18 @@ protected:
     std::string Write(const std::string& name, const std::vector<unsigned char>& bytes) {
         return Write(name, std::string(bytes.begin(), bytes.end()));
     }
-    // The message of the error that loading raises; empty when it loads.
+    // The message of the error that loading raises through the entry under test; empty when it
+    // loads. The bytes entry is given the file's bytes, its lower-cased extension and its name.
     std::string LoadError(const std::string& path) {
         try {
-            FPicture.LoadFromFile(path);
+            if (GetParam() == TEntry::File) {
+                FPicture.LoadFromFile(path);
+            } else {
+                QFile file(QString::fromStdString(path));
+                EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path;
+                const QByteArray bytes = file.readAll();
+                FPicture.LoadFromBytes(bytes.constData(), bytes.size(), FileExtLower(path), path);
+            }
         } catch (const std::runtime_error& e) {
             return e.what();
         }
@@ -192,7 +205,7 @@ std::vector<unsigned char> RedBlue() {
 
 }  // namespace
 
-TEST_F(PictureFiles, BmpVariantsDecodeToTheSamePixels) {
+TEST_P(PictureFiles, BmpVariantsDecodeToTheSamePixels) {
     for (const auto& c : BmpCases()) {
         std::string path = Write(std::string("p.bmp"), c.File);
         ASSERT_EQ(LoadError(path), "") << c.Name;
@@ -205,7 +218,7 @@ TEST_F(PictureFiles, BmpVariantsDecodeToTheSamePixels) {
     }
 }
 
-TEST_F(PictureFiles, JpegColourGreyProgressiveAndCmyk) {
+TEST_P(PictureFiles, JpegColourGreyProgressiveAndCmyk) {
     auto rgb = RedBlue();
     for (bool progressive : {false, true}) {
         ASSERT_EQ(LoadError(Write("c.JPG", EncodeJpeg(32, 16, 3, rgb.data(), 95, progressive))),
@@ -235,7 +248,7 @@ TEST_F(PictureFiles, JpegColourGreyProgressiveAndCmyk) {
     }
 }
 
-TEST_F(PictureFiles, TruncatedJpegGivesThePartialPicture) {
+TEST_P(PictureFiles, TruncatedJpegGivesThePartialPicture) {
     // Noise at the top, so that the scan outweighs the tables; white below; cut before the
     // white part.
     const int side = 256;
@@ -258,7 +271,7 @@ TEST_F(PictureFiles, TruncatedJpegGivesThePartialPicture) {
     ExpectNear(FPicture.Graphic().Pixels(100, side - 1), 128, 128, 128, 2, "lost rows");
 }
 
-TEST_F(PictureFiles, ErrorsNameTheFileAndTheReason) {
+TEST_P(PictureFiles, ErrorsNameTheFileAndTheReason) {
     std::mt19937 random(7);
     std::string noise(4000, '\0');
     for (char& c : noise) {
@@ -283,10 +296,11 @@ TEST_F(PictureFiles, ErrorsNameTheFileAndTheReason) {
     struct TCase {
         std::string Path;
         const char* Reason;
+        bool FileOnly = false;  // only a file name can name a missing file
     };
     const TCase cases[] = {
-        {FDir.filePath("absent.jpg").toStdString(), "文件不存在"},
-        {FDir.filePath("absent.bmp").toStdString(), "文件不存在"},
+        {FDir.filePath("absent.jpg").toStdString(), "文件不存在", true},
+        {FDir.filePath("absent.bmp").toStdString(), "文件不存在", true},
         {Write("picture.gif", bmp24), "不支持的文件类型 \".gif\""},
         {Write("picture", bmp24), "没有扩展名"},
         {Write("noise.jpg", noise), "JPEG"},
@@ -299,13 +313,16 @@ TEST_F(PictureFiles, ErrorsNameTheFileAndTheReason) {
         {Write("huge.bmp", hugeBmp), "太大"},
     };
     for (const auto& c : cases) {
+        if (c.FileOnly && GetParam() == TEntry::Bytes) {
+            continue;
+        }
         const std::string message = LoadError(c.Path);
         EXPECT_NE(message.find("\"" + c.Path + "\""), std::string::npos) << message;
         EXPECT_NE(message.find(c.Reason), std::string::npos) << message;
     }
 }
 
-TEST_F(PictureFiles, HostileBytesNeverCrash) {
+TEST_P(PictureFiles, HostileBytesNeverCrash) {
     std::vector<unsigned char> rgb(48 * 32 * 3);
     for (size_t i = 0; i < rgb.size(); ++i) {
         rgb[i] = static_cast<unsigned char>(i * 7);
@@ -328,7 +345,7 @@ TEST_F(PictureFiles, HostileBytesNeverCrash) {
     EXPECT_GT(loaded, 0);
 }
 
-TEST_F(PictureFiles, LoadReplacesThePreviousPicture) {
+TEST_P(PictureFiles, LoadReplacesThePreviousPicture) {
     auto rgb = RedBlue();
     ASSERT_EQ(LoadError(Write("a.jpg", EncodeJpeg(32, 16, 3, rgb.data(), 90, false))), "");
     ASSERT_EQ(LoadError(Write("b.bmp", BmpCases()[0].File)), "");
@@ -336,3 +353,10 @@ TEST_F(PictureFiles, LoadReplacesThePreviousPicture) {
     EXPECT_EQ(FPicture.Height(), 2);
     EXPECT_EQ(FPicture.Graphic().Pixels(1, 0), Green);
 }
+
+INSTANTIATE_TEST_SUITE_P(Entries,
+                         PictureFiles,
+                         testing::Values(TEntry::File, TEntry::Bytes),
+                         [](const testing::TestParamInfo<TEntry>& info) {
+                             return info.param == TEntry::File ? "File" : "Bytes";
+                         });

@@ -20,9 +20,9 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
-#include <cstring>
 
 #include "engine/CaSaverForms.h"
+#include "pack/InstallerReader.h"
 #include "support/RecordingFileBrowser.h"
 #include "support/RecordingMediaControl.h"
 #include "support/RecordingSaverFlag.h"
@@ -48,12 +48,6 @@ namespace {
 const QString Hint = QStringLiteral("提示!");
 const QString NoPictures = QStringLiteral("你还没有插入任何图片呢!");
 const QString NoTitle = QStringLiteral("你还没输入标题吧!");
-
-int32_t Le32(const QByteArray& bytes, qsizetype offset) {
-    int32_t value;
-    std::memcpy(&value, bytes.constData() + offset, 4);
-    return value;
-}
 
 // Keeps the value a progress bar shows each time it is painted.
 class TPaintRecorder : public QObject {
@@ -708,34 +702,27 @@ void TMainWindowTest::createsInstallerEndToEnd() {
     QCOMPARE(FBrowser->Folders, std::vector<std::string>({FForm->OutputDir()}));
     QVERIFY(QApplication::overrideCursor() == nullptr);
 
-    QFile file(QString::fromStdString(FForm->OutputDir()) + "我的Show.exe");
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    const qsizetype length = bytes.size();
-    QCOMPARE(bytes.right(15), QByteArray("sky mirror band"));
-    QCOMPARE(Le32(bytes, length - 19), 146);
-    const qsizetype trailer = length - 165;
-    // " 我的 Show " in GBK: the title as typed, blanks kept.
+    TInstallerReader reader(FForm->OutputDir() + "我的Show.exe");
+    // " 我的 Show " in GBK: the title as typed, blanks kept, in the trailer and in the record.
     const QByteArray title("\x20\xCE\xD2\xB5\xC4\x20Show\x20", 11);
-    QCOMPARE(QByteArray(bytes.constData() + trailer, 12), title + '\0');
-    QCOMPARE(Le32(bytes, trailer + 116), 0);        // SettingsOffset: no stubs
-    QCOMPARE(Le32(bytes, trailer + 120), 77965);    // SettingsSize
-    QCOMPARE(bytes.mid(0, 12), title + '\0');       // the record's Title
-    QCOMPARE(static_cast<uint8_t>(bytes[101]), 2);  // PictureCount
-    QCOMPARE(Le32(bytes, 75115), 5);                // IntervalSeconds
-    QCOMPARE(bytes[75140], '\1');                   // SoundIncluded
-    QCOMPARE(bytes.mid(75142, 5), QByteArray(".wav\0", 5));
-    const int32_t imagesOffset = Le32(bytes, trailer + 124);
-    const int32_t imagesSize = Le32(bytes, trailer + 128);
-    QCOMPARE(imagesOffset, 77965);
-    const qint64 pictures = QFileInfo(first).size() + QFileInfo(second).size();
-    QCOMPARE(imagesSize, 15 + pictures + 3333);
-    QCOMPARE(Le32(bytes, trailer + 132), imagesOffset + imagesSize);  // SoundOffset
-    QCOMPARE(Le32(bytes, trailer + 136), 1000);
-    QCOMPARE(bytes[trailer + 140], '\1');
-    QCOMPARE(bytes.mid(trailer + 141, 5), QByteArray(".wav\0", 5));
-    QCOMPARE(bytes.mid(imagesOffset + imagesSize, 1000), QByteArray(1000, 'w'));
-    QCOMPARE(trailer, imagesOffset + imagesSize + 1000);
+    const TSaverSettings record = reader.Settings();
+    QCOMPARE(QByteArray(reader.Trailer().Title, 12), title + '\0');
+    QCOMPARE(QByteArray(record.Title, 12), title + '\0');
+    QCOMPARE(reader.Ie().Size + reader.Ss().Size + reader.Ui().Size, int64_t{0});  // no stubs
+    QCOMPARE(int{record.PictureCount}, 2);
+    QCOMPARE(+record.IntervalSeconds, 5);
+    QCOMPARE(int{record.SoundIncluded}, 1);
+    QCOMPARE(QByteArray(record.SoundExt, 5), QByteArray(".wav\0", 5));
+    QCOMPARE(reader.PictureCount(), 2);
+    const QStringList pictures = {first, second};
+    for (int k = 0; k < 2; ++k) {
+        QFile picture(pictures[k]);
+        QVERIFY(picture.open(QIODevice::ReadOnly));
+        QCOMPARE(QByteArray::fromStdString(reader.PictureBytes(k)), picture.readAll());
+    }
+    QVERIFY(reader.HasSound());
+    QCOMPARE(reader.SoundExt(), std::string(".wav"));
+    QCOMPARE(reader.SoundBytes(), std::string(1000, 'w'));
 }
 
 void TMainWindowTest::missingSoundFailsBuildAndClearsProgress() {
