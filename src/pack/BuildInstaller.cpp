@@ -1,5 +1,7 @@
 #include "pack/BuildInstaller.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <memory>
 
@@ -34,6 +36,11 @@ void BuildInstaller(const std::string& targetPath,
     QDir().mkpath(QString::fromStdString(outputDir));
     progressStep();
     setup->SaveToFile(targetPath);
+    // The installer file is a program that runs when started: executable as far as the
+    // user's umask lets a new file be.
+    const mode_t mask = umask(0);
+    umask(mask);
+    chmod(targetPath.c_str(), 0777 & ~mask);
     progressStep();
     setup.reset();
     progressStep();

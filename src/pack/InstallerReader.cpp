@@ -257,3 +257,10 @@ void TInstallerReader::ReadInto(void* buffer, int64_t offset, int64_t size) cons
 void TInstallerReader::Refuse(const std::string& reason) const {
     throw std::runtime_error("“" + FFileName + "” 不是 Kavro 屏保文件或已损坏\n" + reason);
 }
+
+std::string TInstallerReader::PieceBytes(const TPiece& piece) const {
+    if (piece.Offset < 0 || piece.Size < 0 || piece.Offset > FLength - piece.Size) {
+        Refuse("所要的部分不在文件之内");
+    }
+    return Read(piece.Offset, piece.Size);
+}

@@ -47,6 +47,10 @@ public:
     }
     TPiece Ss() const { return {FTrailer.SsOffset, FTrailer.SsSize}; }
     TPiece Ui() const { return {FTrailer.UiOffset, FTrailer.UiSize}; }
+    // The file's length when it was opened.
+    int64_t Length() const { return FLength; }
+    // The bytes of a piece inside the file (a stub, or the whole file from offset 0).
+    std::string PieceBytes(const TPiece& piece) const;
 
     // The pieces below are read from the file each time they are asked for, and throw as Open
     // does when the file no longer holds them.

@@ -31,7 +31,7 @@ const QString PictureFilter = MakePictureFilter();
 const QString SoundFilter = QStringLiteral(
     "所有支持类型 (*.mp3;*.wav;*.mid;*.rmi)|*.mp3;*.wav;*.mid;*.rmi|MP3 文件 (*.mp3)|*.mp3|"
     "Wave 文件 (*.wav)|*.wav|MIDI 文件 (*.mid)|*.mid|RMI 文件 (*.rmi)|*.rmi");
-const QString SaveFilter = QStringLiteral("EXE 文件 (*.exe)|*.exe");
+const QString SaveFilter = QStringLiteral("自动安装程序 (*.run)|*.run");
 
 constexpr int PreviewSize = 160;
 
@@ -132,7 +132,7 @@ QString TQtWizardDialogs::OpenSound(QWidget* parent, const QString& folder) {
 QString TQtWizardDialogs::SaveTarget(QWidget* parent, const QString& folder) {
     QFileDialog dialog(parent, QString(), ExistingFolder(folder));
     Prepare(dialog, QFileDialog::AnyFile, SaveFilter, true);
-    dialog.setDefaultSuffix(QStringLiteral("exe"));
+    dialog.setDefaultSuffix(QStringLiteral("run"));
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 

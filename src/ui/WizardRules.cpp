@@ -44,7 +44,8 @@ QString DefaultOutputName(const QString& outputDir, const QString& title) {
     QString name = title;
     name.remove(QLatin1Char(' '));
     name.replace(QLatin1Char('/'), QLatin1Char('_'));
-    return QStringLiteral("%1%2.exe").arg(outputDir, name);
+    // ".run", not ".exe": file managers offer a ".exe" to Wine and will not start it.
+    return QStringLiteral("%1%2.run").arg(outputDir, name);
 }
 
 void CopyControlsToSettings(const TWizardControls& controls, TSaverSettings& settings) {

@@ -484,7 +484,7 @@ void TMainWindowTest::namesOutputFromTitle() {
     TypeTitle(QStringLiteral("  My  Show  "));
     QCOMPARE(FForm->Title(), QStringLiteral("My  Show"));
     LeaveTitle();
-    const QString expected = QString::fromStdString(FForm->OutputDir()) + "MyShow.exe";
+    const QString expected = QString::fromStdString(FForm->OutputDir()) + "MyShow.run";
     QCOMPARE(Child<QLineEdit>("edtCreate")->text(), expected);
     FForm->CopyControlsToSettings();
     QCOMPARE(QByteArray(FForm->Settings().Title), QByteArray("  My  Show  "));
@@ -492,7 +492,7 @@ void TMainWindowTest::namesOutputFromTitle() {
     TypeTitle(QStringLiteral("a/b"));
     LeaveTitle();
     QCOMPARE(Child<QLineEdit>("edtCreate")->text(),
-             QString::fromStdString(FForm->OutputDir()) + "a_b.exe");
+             QString::fromStdString(FForm->OutputDir()) + "a_b.run");
     FForm->CopyControlsToSettings();
     QCOMPARE(QByteArray(FForm->Settings().Title), QByteArray("a/b"));
 }
@@ -528,7 +528,7 @@ void TMainWindowTest::titleExitReplacesChosenTarget() {
     TypeTitle(QStringLiteral("Show"));
     LeaveTitle();
     QCOMPARE(Child<QLineEdit>("edtCreate")->text(),
-             QString::fromStdString(FForm->OutputDir()) + "Show.exe");
+             QString::fromStdString(FForm->OutputDir()) + "Show.run");
 }
 
 void TMainWindowTest::onlyMovingToAnotherControlLeavesTitle() {
@@ -540,7 +540,7 @@ void TMainWindowTest::onlyMovingToAnotherControlLeavesTitle() {
     QVERIFY(output->text().isEmpty());
     QFocusEvent toNextControl(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(title, &toNextControl);
-    QCOMPARE(output->text(), QString::fromStdString(FForm->OutputDir()) + "Show.exe");
+    QCOMPARE(output->text(), QString::fromStdString(FForm->OutputDir()) + "Show.run");
 }
 
 void TMainWindowTest::enablesBackAndNextByPage() {
@@ -702,7 +702,7 @@ void TMainWindowTest::createsInstallerEndToEnd() {
     QCOMPARE(FBrowser->Folders, std::vector<std::string>({FForm->OutputDir()}));
     QVERIFY(QApplication::overrideCursor() == nullptr);
 
-    TInstallerReader reader(FForm->OutputDir() + "我的Show.exe");
+    TInstallerReader reader(FForm->OutputDir() + "我的Show.run");
     // " 我的 Show " in GBK: the title as typed, blanks kept, in the trailer and in the record.
     const QByteArray title("\x20\xCE\xD2\xB5\xC4\x20Show\x20", 11);
     const TSaverSettings record = reader.Settings();
@@ -742,7 +742,7 @@ void TMainWindowTest::missingSoundFailsBuildAndClearsProgress() {
     QCOMPARE(Child<QProgressBar>("pbCreate")->value(), 0);
     QVERIFY(QApplication::overrideCursor() == nullptr);
     QVERIFY(FBrowser->Folders.empty());
-    QVERIFY(!QFile::exists(QString::fromStdString(FForm->OutputDir()) + "Show.exe"));
+    QVERIFY(!QFile::exists(QString::fromStdString(FForm->OutputDir()) + "Show.run"));
 }
 
 void TMainWindowTest::chosenTargetPassesWithoutTitleAndOpensDefaultFolder() {

@@ -98,12 +98,12 @@ void TQtWizardDialogsTest::saveAddsExtension() {
     WhenModal<QFileDialog>([this](QFileDialog* dialog) {
         // The output folder does not exist before the first build: its parent is shown.
         QCOMPARE(dialog->directory().absolutePath(), FDir->path());
-        QCOMPARE(dialog->nameFilters(), QStringList({"EXE 文件 (*.exe)"}));
+        QCOMPARE(dialog->nameFilters(), QStringList({"自动安装程序 (*.run)"}));
         QCOMPARE(dialog->labelText(QFileDialog::Accept), QStringLiteral("保存(&S)"));
         Accept(dialog, "Show");
     });
     QCOMPARE(FDialogs.SaveTarget(nullptr, FDir->filePath("ScreenSavers/")),
-             FDir->filePath("Show.exe"));
+             FDir->filePath("Show.run"));
 }
 
 QTEST_MAIN(TQtWizardDialogsTest)

@@ -68,13 +68,13 @@ void TWizardRulesTest::namesOutput_data() {
     QTest::addColumn<QString>("expected");
     QTest::newRow("no title") << QString() << QString();
     QTest::newRow("inner blanks") << QStringLiteral("My  Show")
-                                  << QStringLiteral("/p/ScreenSavers/MyShow.exe");
+                                  << QStringLiteral("/p/ScreenSavers/MyShow.run");
     QTest::newRow("chinese") << QStringLiteral("我的 屏保")
-                             << QStringLiteral("/p/ScreenSavers/我的屏保.exe");
+                             << QStringLiteral("/p/ScreenSavers/我的屏保.run");
     QTest::newRow("tab stays") << QStringLiteral("a\tb")
-                               << QStringLiteral("/p/ScreenSavers/a\tb.exe");
+                               << QStringLiteral("/p/ScreenSavers/a\tb.run");
     QTest::newRow("slashes stay inside")
-        << QStringLiteral("../x/y z") << QStringLiteral("/p/ScreenSavers/.._x_yz.exe");
+        << QStringLiteral("../x/y z") << QStringLiteral("/p/ScreenSavers/.._x_yz.run");
 }
 
 void TWizardRulesTest::namesOutput() {

@@ -1,0 +1,107 @@
+#include "saver/FileShow.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+#include <stdexcept>
+
+#include "engine/CaSaverForms.h"
+#include "pack/InstallerReader.h"
+#include "platform/SdlMediaControl.h"
+#include "platform/SdlWavePlayer.h"
+#include "toolkit/QtScreen.h"
+#include "toolkit/QtTimer.h"
+
+TFileShow::TFileShow(TCanvas& targetCanvas,
+                     const TRect& targetRect,
+                     const TSaverSettings& settings,
+                     const TInstallerReader& reader,
+                     const std::string& soundFileName,
+                     const TShowServices& services)
+    : TCbScreenSaver(targetCanvas, targetRect, settings, false, services)
+    , FReader(reader)
+    , FSoundFileName(soundFileName) {}
+
+TShowFactory TFileShow::Factory(const TInstallerReader& reader,
+                                const TSaverSettings& settings,
+                                const std::string& soundFileName,
+                                const TShowServices& services) {
+    return [&reader, settings, soundFileName, services](TCanvas& canvas, const TRect& rect) {
+        return std::make_unique<TFileShow>(canvas, rect, settings, reader, soundFileName, services);
+    };
+}
+
+const TBitmap& TFileShow::GetPicture(int32_t index) {
+    const std::string bytes = FReader.PictureBytes(index);
+    FPicture.LoadFromBytes(bytes.data(),
+                           bytes.size(),
+                           FReader.PictureExt(index),
+                           FReader.FileName() + " #" + std::to_string(index + 1));
+    return FPicture.Graphic();
+}
+
+std::string TFileShow::GetSoundFileName() {
+    return FSoundFileName;
+}
+
+TSoundFile::TSoundFile(const TInstallerReader& reader) {
+    if (!reader.HasSound()) {
+        return;
+    }
+    const std::string bytes = reader.SoundBytes();
+    const std::string ext = reader.SoundExt();
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    std::string name = std::string(runtime && *runtime ? runtime : "/tmp") + "/kavro-sound-XXXXXX" + ext;
+    const int fd = mkostemps(name.data(), static_cast<int>(ext.size()), O_CLOEXEC);
+    if (fd < 0) {
+        return;  // the show plays without its sound rather than not at all
+    }
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    close(fd);
+    if (done != bytes.size()) {
+        unlink(name.c_str());
+        return;
+    }
+    FName = name;
+}
+
+TSoundFile::~TSoundFile() {
+    if (!FName.empty()) {
+        unlink(FName.c_str());
+    }
+}
+
+std::string PlayShowFullScreen(const TInstallerReader& reader, bool quiet) {
+    std::string failure;
+    try {
+        TSaverSettings settings = reader.Settings();
+        std::unique_ptr<TSoundFile> soundFile;
+        if (!quiet && reader.HasSound() && settings.PlaySound) {
+            soundFile = std::make_unique<TSoundFile>(reader);
+        }
+        const std::string soundName = soundFile ? soundFile->Name() : std::string();
+        if (soundName.empty()) {
+            settings.PlaySound = 0;
+        }
+        TQtTimerFactory timers;
+        TQtScreen screen;
+        TSdlMediaControl media;
+        TSdlWavePlayer wave;
+        const TShowServices services{timers, screen, media, wave};
+        TCaSaverForm form(settings.BackColor, TFileShow::Factory(reader, settings, soundName, services), screen);
+        form.OnShowError = [&failure](const std::exception& error) { failure = error.what(); };
+        form.RunSaver();
+    } catch (const std::exception& error) {
+        failure = error.what();
+    }
+    return failure;
+}

@@ -1,0 +1,192 @@
+// The saver program: plays the show of an installer file inside xscreensaver's window (or its
+// preview pane), or full screen in a window of its own.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QWindow>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "engine/CaSaverForms.h"
+#include "pack/InstallerReader.h"
+#include "platform/SdlMediaControl.h"
+#include "platform/SdlWavePlayer.h"
+#include "saver/FileShow.h"
+#include "saver/SaverArgs.h"
+#include "saver/SaverHost.h"
+#include "toolkit/QtScreen.h"
+#include "toolkit/QtTimer.h"
+#include "toolkit/WidgetCanvas.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int SignalPipe[2] = {-1, -1};
+
+extern "C" void OnSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = write(SignalPipe[1], &byte, 1);
+}
+
+// SIGTERM (xscreensaver's unblank) and SIGINT end the event loop, so that every destructor
+// runs and the sound's temporary file goes.
+void QuitOnSignals(QCoreApplication& app) {
+    if (pipe2(SignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return;
+    }
+    auto* notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, &app);
+    // exit, not quit: quit first asks every window to close, and a window whose host is gone
+    // may never answer.
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::exit(0); });
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+// One saver process runs per monitor; only the one holding this lock plays the sound.
+bool TakeSoundLock() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string path = (runtime && *runtime ? std::string(runtime)
+                                                  : "/tmp/kavro-" + std::to_string(getuid())) +
+                             "-saver-sound.lock";
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    return fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0;  // kept open until the process ends
+}
+
+// The screen a hosted show composes at: the host window's size.
+class THostScreen : public TScreen {
+public:
+    explicit THostScreen(const TSaverHost& host) : FHost(host) {}
+    int Width() const override { return FSize.width(); }
+    int Height() const override { return FSize.height(); }
+    TRect Geometry() const override { return {0, 0, FSize.width(), FSize.height()}; }
+    void Update() { FSize = FHost.Size(); }
+
+private:
+    const TSaverHost& FHost;
+    QSize FSize;
+};
+
+std::string InstalledShow(const char* argv0) {
+    std::error_code ec;
+    fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) {
+        self = argv0;
+    }
+    return (self.parent_path() / "show.run").string();
+}
+
+int RunHosted(QApplication& app,
+              const TSaverArgs& args,
+              const TInstallerReader& reader,
+              const TSaverSettings& settings,
+              const std::string& soundFile,
+              TMediaControl& media,
+              TWavePlayer& wave) {
+    const uint32_t window = args.Window ? args.Window : RootWindow();
+    TSaverHost host(window);
+    THostScreen screen(host);
+    screen.Update();
+    TQtTimerFactory timers;
+    const TShowServices services{timers, screen, media, wave};
+
+    TWidgetCanvas canvas;
+    canvas.setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowTransparentForInput);
+    canvas.setAttribute(Qt::WA_NativeWindow);
+    canvas.SetBackground(settings.BackColor);
+    canvas.winId();
+    QWindow* parent = QWindow::fromWinId(window);
+    canvas.windowHandle()->setParent(parent);
+
+    std::unique_ptr<TCbScreenSaver> show;
+    auto restart = [&] {
+        TCbScreenSaver::Stop(show);
+        screen.Update();
+        if (screen.Width() <= 0 || screen.Height() <= 0) {
+            return;
+        }
+        canvas.setGeometry(0, 0, screen.Width(), screen.Height());
+        canvas.SyncImageSize();
+        TCanvas& target = canvas.Canvas();
+        show = std::make_unique<TFileShow>(target, target.ClipRect(), settings, reader, soundFile, services);
+        show->Start();
+    };
+    host.OnResized = [&](QSize) { restart(); };
+    host.OnDestroyed = [] { QCoreApplication::exit(0); };
+    canvas.show();
+    try {
+        restart();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "kavro-saver: %s\n", error.what());
+        return 1;
+    }
+    const int code = app.exec();
+    TCbScreenSaver::Stop(show);
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const TSaverArgs args =
+        ParseSaverArgs(std::vector<std::string>(argv + 1, argv + argc), std::getenv("XSCREENSAVER_WINDOW"));
+    if (args.Mode == TSaverArgs::Help) {
+        std::fputs(SaverUsage, stdout);
+        return 0;
+    }
+    if (args.Mode == TSaverArgs::Invalid) {
+        std::fprintf(stderr, "kavro-saver: %s\n%s", args.Error.c_str(), SaverUsage);
+        return 2;
+    }
+    if (args.Mode == TSaverArgs::Host) {
+        // The host's window is an X window even in an XWayland session; one image pixel per
+        // device pixel keeps the show's size the window's size.
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        setenv("QT_ENABLE_HIGHDPI_SCALING", "0", 1);
+    }
+
+    TInstallerReader reader;
+    try {
+        reader.Open(args.File.empty() ? InstalledShow(argv[0]) : args.File);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "kavro-saver: %s\n", error.what());
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QuitOnSignals(app);
+    TSaverSettings settings;
+    try {
+        settings = reader.Settings();
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "kavro-saver: %s\n", error.what());
+        return 1;
+    }
+    if (args.Mode == TSaverArgs::Play) {
+        const std::string failure = PlayShowFullScreen(reader);
+        if (!failure.empty()) {
+            std::fprintf(stderr, "kavro-saver: %s\n", failure.c_str());
+            return 1;
+        }
+        return 0;
+    }
+    // The preview pane stays silent, and of several monitors only one plays the sound.
+    std::unique_ptr<TSoundFile> soundFile;
+    if (!args.Preview && reader.HasSound() && settings.PlaySound && TakeSoundLock()) {
+        soundFile = std::make_unique<TSoundFile>(reader);
+    }
+    const std::string soundName = soundFile ? soundFile->Name() : std::string();
+    if (soundName.empty()) {
+        settings.PlaySound = 0;
+    }
+    TSdlMediaControl media;
+    TSdlWavePlayer wave;
+    return RunHosted(app, args, reader, settings, soundName, media, wave);
+}

@@ -1,0 +1,199 @@
+// The three programs of an installer file, run for real: the file started as a program, the
+// saver in a window of another X client, and their answers to bad input.
+#include <signal.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QThread>
+#include <cstdlib>
+#include <memory>
+
+#include "saver/SaverArgs.h"
+#include "saver/SaverFixture.h"
+
+namespace {
+
+// A private X server for one test, or none when Xvfb is missing.
+class TXServer {
+public:
+    TXServer() {
+        for (int n = 70 + getpid() % 200; n < 400 && Display.isEmpty(); ++n) {
+            if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
+                continue;
+            }
+            FProcess.start("Xvfb", {QStringLiteral(":%1").arg(n), "-screen", "0", "640x480x24",
+                                    "-nolisten", "tcp", "-noreset"});
+            if (!FProcess.waitForStarted(5000)) {
+                return;
+            }
+            for (int i = 0; i < 100 && FProcess.state() == QProcess::Running; ++i) {
+                if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
+                    Display = QStringLiteral(":%1").arg(n);
+                    break;
+                }
+                QThread::msleep(50);
+            }
+        }
+    }
+    ~TXServer() {
+        FProcess.terminate();
+        FProcess.waitForFinished(3000);
+    }
+    QProcessEnvironment Env() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", Display);
+        env.remove("QT_QPA_PLATFORM");
+        env.remove("WAYLAND_DISPLAY");
+        env.insert("SDL_AUDIODRIVER", "dummy");
+        return env;
+    }
+    QString Display;
+
+private:
+    QProcess FProcess;
+};
+
+// A window of our own on the X server, as xscreensaver would make one, and what it shows.
+class TXWindow {
+public:
+    TXWindow(const QString& display, int w, int h) {
+        FConnection = xcb_connect(display.toLocal8Bit().constData(), nullptr);
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(FConnection)).data;
+        Id = xcb_generate_id(FConnection);
+        const uint32_t values[] = {screen->black_pixel};
+        xcb_create_window(FConnection, XCB_COPY_FROM_PARENT, Id, screen->root, 0, 0, w, h, 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL,
+                          values);
+        xcb_map_window(FConnection, Id);
+        xcb_flush(FConnection);
+    }
+    ~TXWindow() { xcb_disconnect(FConnection); }
+    void Destroy() {
+        xcb_destroy_window(FConnection, Id);
+        xcb_flush(FConnection);
+    }
+    // The colour at (x, y) as the screen shows it (children included), 0xRRGGBB.
+    uint32_t Pixel(int x, int y) {
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(FConnection)).data;
+        xcb_generic_error_t* error = nullptr;
+        auto* reply = xcb_get_image_reply(
+            FConnection,
+            xcb_get_image(FConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, x, y, 1, 1, ~0u),
+            &error);
+        if (!reply) {
+            if (error) fprintf(stderr, "xcb error %d\n", error->error_code);
+            free(error);
+            return 0xFFFFFFFF;
+        }
+        uint32_t pixel = 0;
+        std::memcpy(&pixel, xcb_get_image_data(reply), 4);
+        std::free(reply);
+        return pixel & 0xFFFFFF;
+    }
+    uint32_t Id = 0;
+
+private:
+    xcb_connection_t* FConnection;
+};
+
+// Waits up to `ms` for pred to hold.
+template <typename F>
+bool Within(int ms, F pred) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QCoreApplication::processEvents();
+        if (pred()) {
+            return true;
+        }
+        QThread::msleep(20);
+    }
+    return pred();
+}
+
+class ProgramsTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(FDir.isValid());
+        Show = QString::fromStdString(MakeShowFile(FDir.path(), "海边", {Qt::red, Qt::blue}));
+    }
+    QTemporaryDir FDir;
+    QString Show;
+    const QString Saver = KAVRO_BUILD_DIR "/ss.dat";
+};
+
+}  // namespace
+
+TEST_F(ProgramsTest, AnswersHelpBadUsageAndDamagedFiles) {
+    EXPECT_EQ(RunProgram(Show, {"--help"}).Code, 0);
+    EXPECT_EQ(RunProgram(Saver, {"--help"}).Code, 0);
+    const auto badSetup = RunProgram(Show, {"--frobnicate"});
+    EXPECT_EQ(badSetup.Code, 2);
+    EXPECT_TRUE(badSetup.Output.contains("--frobnicate"));
+    EXPECT_EQ(RunProgram(Saver, {"--window-id"}).Code, 2);
+    EXPECT_EQ(RunProgram(Saver, {"--bogus"}).Code, 2);
+
+    // The file cut short: the first stage refuses it; the saver gives the reader's message.
+    QFile::copy(Show, FDir.filePath("cut.run"));
+    QFile cut(FDir.filePath("cut.run"));
+    cut.resize(cut.size() - 7);
+    cut.setPermissions(cut.permissions() | QFile::ExeOwner);
+    const auto started = RunProgram(cut.fileName(), {"--install"});
+    EXPECT_EQ(started.Code, 1);
+    EXPECT_TRUE(started.Output.contains("不是 Kavro 屏保文件或已损坏")) << started.Output.toStdString();
+    const auto played = RunProgram(Saver, {"--play", FDir.filePath("p0.bmp")});
+    EXPECT_EQ(played.Code, 1);
+    EXPECT_TRUE(played.Output.contains("不是 Kavro 屏保文件或已损坏")) << played.Output.toStdString();
+}
+
+TEST_F(ProgramsTest, SaverDrawsIntoAnotherProgramsWindowAndEndsWithIt) {
+    TXServer x;
+    if (x.Display.isEmpty()) {
+        GTEST_SKIP() << "Xvfb cannot start here";
+    }
+    for (const bool viaEnvironment : {false, true}) {
+        TXWindow window(x.Display, 320, 240);
+        QProcessEnvironment env = x.Env();
+        QStringList args = {"--window-id", QString::number(window.Id)};
+        if (viaEnvironment) {
+            env.insert("XSCREENSAVER_WINDOW", QStringLiteral("0x%1").arg(window.Id, 0, 16));
+            args = QStringList{"--root"};
+        }
+        QProcess saver;
+        saver.setProcessEnvironment(env);
+        saver.start(Saver, args << Show);
+        // The first picture, red, fills the window once the first tick has come.
+        EXPECT_TRUE(Within(8000, [&] { return window.Pixel(160, 120) == 0xFF0000; }))
+            << std::hex << window.Pixel(160, 120);
+        if (viaEnvironment) {
+            saver.terminate();  // SIGTERM, as on unblank
+        } else {
+            window.Destroy();
+        }
+        EXPECT_TRUE(saver.waitForFinished(viaEnvironment ? 3000 : 6000))
+            << saver.readAllStandardError().toStdString();
+        EXPECT_EQ(saver.exitStatus(), QProcess::NormalExit);
+    }
+}
+
+TEST_F(ProgramsTest, PlaysFullScreenUntilAKey) {
+    TXServer x;
+    if (x.Display.isEmpty()) {
+        GTEST_SKIP() << "Xvfb cannot start here";
+    }
+    QProcess player;
+    player.setProcessEnvironment(x.Env());
+    player.start(Show, {"--play"});
+    TXWindow probe(x.Display, 1, 1);
+    ASSERT_TRUE(Within(8000, [&] { return probe.Pixel(320, 240) == 0xFF0000; }));
+    QProcessEnvironment env = x.Env();
+    QProcess key;
+    key.setProcessEnvironment(env);
+    key.start("xdotool", {"key", "space"});
+    key.waitForFinished(5000);
+    EXPECT_TRUE(player.waitForFinished(5000)) << key.readAllStandardError().toStdString();
+    EXPECT_EQ(player.exitCode(), 0);
+}
