@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "settings/SaverSettings.h"
+#include "ui/GbkWarning.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -21,6 +22,10 @@ public:
     // Writes the controls into the block in field order, each text cut to its field.
     void WriteDescription(TSaverDescription& description) const;
 
+protected:
+    // OK: refused once while the texts hold characters that GBK cannot store.
+    void accept() override;
+
 private:
     QCheckBox* chkExists;
     QPlainTextEdit* Memo;
@@ -29,4 +34,5 @@ private:
     QLineEdit* edtC;
     QPushButton* btnOK;
     QPushButton* BitBtn2;
+    TGbkWarning FGbk;
 };
