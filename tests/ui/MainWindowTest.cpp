@@ -1061,18 +1061,10 @@ void TMainWindowTest::dropsASoundOnTheOptionsPage() {
 void TMainWindowTest::warnsOnceAboutCharactersGbkLacks_data() {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("lost");
-    QTest::newRow("copyright") << "© 2026 王小明"
-                               << "©";
-    QTest::newRow("marks") << "Kavro® Show™"
-                           << "® ™";
-    QTest::newRow("emoji") << "假期😀🎉"
-                           << "😀 🎉";
-    QTest::newRow("tilde n") << "España"
-                             << "ñ";
-    QTest::newRow("kana GBK lacks") << "ゔ ｱ"
-                                    << "ゔ ｱ";
-    QTest::newRow("all held") << "Café アニメ “一” …"
-                              << "";
+    // Which characters GBK lacks is the code page's test; here, what the user is told.
+    QTest::newRow("copyright") << QStringLiteral("© 2026 王小明") << QStringLiteral("©");
+    QTest::newRow("marks and emoji") << QStringLiteral("Kavro® Show™😀") << QStringLiteral("® ™ 😀");
+    QTest::newRow("all held") << QStringLiteral("Café アニメ “一” …") << QString();
 }
 
 void TMainWindowTest::warnsOnceAboutCharactersGbkLacks() {
