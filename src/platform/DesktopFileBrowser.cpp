@@ -1,10 +1,11 @@
 #include "platform/DesktopFileBrowser.h"
 
-#include <QProcess>
+#include <QDesktopServices>
 #include <QString>
+#include <QUrl>
 
-void TDesktopFileBrowser::OpenFolder(const std::string& folder) {
-    // Detached, so a file manager that takes its time never holds up the wizard; a missing
-    // xdg-open or file manager only means no window appears.
-    QProcess::startDetached(QStringLiteral("xdg-open"), {QString::fromStdString(folder)});
+bool TDesktopFileBrowser::OpenFolder(const std::string& folder) {
+    // Qt starts the opener detached, so a file manager that takes its time never holds up the
+    // wizard; false means that there was nothing to start.
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(folder)));
 }

@@ -2,8 +2,9 @@
 
 #include "platform/FileBrowser.h"
 
-// Opens folders through xdg-open, the desktop's own choice of file manager.
+// Opens folders in the desktop's own choice of file manager, through the desktop portal or
+// xdg-open.
 class TDesktopFileBrowser : public TFileBrowser {
 public:
-    void OpenFolder(const std::string& folder) override;
+    bool OpenFolder(const std::string& folder) override;
 };

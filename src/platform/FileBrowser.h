@@ -6,6 +6,7 @@
 class TFileBrowser {
 public:
     virtual ~TFileBrowser() = default;
-    // Starts the file manager on folder without waiting for it; failures are ignored.
-    virtual void OpenFolder(const std::string& folder) = 0;
+    // Starts the file manager on folder without waiting for it; false when none could be
+    // started, so that the caller can say where the folder is instead.
+    virtual bool OpenFolder(const std::string& folder) = 0;
 };

@@ -89,3 +89,25 @@ size_t GbkPrefixLength(std::string_view gbk, size_t maxBytes) {
     }
     return i;
 }
+
+std::vector<std::string> GbkMissingCharacters(std::string_view utf8) {
+    std::vector<std::string> missing;
+    // Most texts convert whole; only those that gain a "?" are looked at character by character.
+    const std::string whole = Utf8ToGbk(utf8);
+    if (std::count(whole.begin(), whole.end(), '?') == std::count(utf8.begin(), utf8.end(), '?')) {
+        return missing;
+    }
+    size_t i = 0;
+    while (i < utf8.size()) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        size_t width = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+        width = std::min(width, utf8.size() - i);
+        const std::string character(utf8.substr(i, width));
+        i += width;
+        if (character != "?" && Utf8ToGbk(character) == "?" &&
+            std::find(missing.begin(), missing.end(), character) == missing.end()) {
+            missing.push_back(character);
+        }
+    }
+    return missing;
+}

@@ -1,5 +1,6 @@
 #include "toolkit/Picture.h"
 
+#include <jerror.h>
 #include <jpeglib.h>
 
 #include <QBuffer>
@@ -60,6 +61,21 @@ extern "C" void JpegErrorExit(j_common_ptr cinfo) {
 
 // Warnings (a truncated file among them) are not errors and are not printed.
 extern "C" void JpegOutputMessage(j_common_ptr) {}
+
+// What libjpeg's error means to the user, in their language. Its own English text follows only
+// for damaged data, where it tells a bug report what went wrong.
+std::string JpegReason(int code, const char* libraryText) {
+    switch (code) {
+        case JERR_NO_SOI:
+            return "不是 JPEG 文件";
+        case JERR_INPUT_EMPTY:
+            return "文件是空的";
+        case JERR_OUT_OF_MEMORY:
+            return "内存不足";
+        default:
+            return std::string("文件已损坏或不完整（") + libraryText + "）";
+    }
+}
 
 // Runs one libjpeg call; false when libjpeg reported a fatal error in it.
 template <class TStep>
@@ -131,9 +147,7 @@ void LoadJpeg(const unsigned char* data,
     error.Manager.error_exit = JpegErrorExit;
     error.Manager.output_message = JpegOutputMessage;
     error.Message[0] = 0;
-    auto jpegFail = [&] {
-        Fail(fileName, std::string("JPEG 数据无法解码（") + error.Message + "）");
-    };
+    auto jpegFail = [&] { Fail(fileName, JpegReason(error.Manager.msg_code, error.Message)); };
     if (!JpegRun(&error, [&] { jpeg_create_decompress(&jpeg.Info); })) {
         jpegFail();
     }

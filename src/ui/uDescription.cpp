@@ -67,3 +67,9 @@ void TfrmDescription::WriteDescription(TSaverDescription& description) const {
     WriteFieldUtf8(description.CompanyName, edtB->text().toStdString());
     WriteFieldUtf8(description.RightsNotice, edtC->text().toStdString());
 }
+
+void TfrmDescription::accept() {
+    if (!FGbk.Warn(this, {Memo->toPlainText(), edtA->text(), edtB->text(), edtC->text()})) {
+        QDialog::accept();
+    }
+}

@@ -3,6 +3,7 @@
 #include <QDialog>
 
 #include "settings/SaverSettings.h"
+#include "ui/GbkWarning.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -22,6 +23,10 @@ public:
     // Writes the controls into the block in field order, each text cut to its field.
     void WriteDescription(TSaverDescription& description) const;
 
+protected:
+    // OK: refused once while the texts hold characters that GBK cannot store.
+    void accept() override;
+
 private:
     QCheckBox* chkExists;
     QPlainTextEdit* Memo;
@@ -30,4 +35,5 @@ private:
     QLineEdit* edtC;
     QPushButton* btnOK;
     QPushButton* BitBtn2;
+    TGbkWarning FGbk;
 };

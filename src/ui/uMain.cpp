@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCursor>
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFocusEvent>
@@ -28,7 +29,9 @@
 #include "toolkit/Picture.h"
 #include "toolkit/WidgetCanvas.h"
 #include "ui/BaFunction.h"
+#include "ui/FileDrop.h"
 #include "ui/Messages.h"
+#include "ui/ProgramFolders.h"
 #include "ui/UpDown.h"
 #include "ui/WizardDialogs.h"
 #include "ui/WizardRules.h"
@@ -62,12 +65,19 @@ TfrmMain::TfrmMain(const TWizardServices& services, QWidget* parent)
     setObjectName("frmMain");
     CreateControls();
     FProgramDir = FServices.ProgramDir;
-    FOutputDir = FProgramDir + "ScreenSavers/";
+    FOutputDir = DefaultOutputDir(FProgramDir);
     InitSaverSettings(FSettings);
     FSound = std::make_unique<TCdSound>(FServices.Show.Media, FServices.Show.Wave);
     btnUpdate->move(-100, btnUpdate->y());
     cboImageSize->setCurrentIndex(0);
     SetPreviewColor(PanelColor(pnlBackColor));
+    auto* pictureDrop =
+        new TFileDropTarget(this, [this](const QList<QUrl>& urls) { PicturesDropped(urls); });
+    pictureDrop->Watch(lstPicFiles->viewport());
+    pictureDrop->Watch(pnlPicBack);
+    auto* soundDrop =
+        new TFileDropTarget(this, [this](const QList<QUrl>& urls) { SoundDropped(urls); });
+    soundDrop->Watch(Page->widget(1));
     connect(QAbstractEventDispatcher::instance(),
             &QAbstractEventDispatcher::aboutToBlock,
             this,
@@ -155,6 +165,7 @@ void TfrmMain::edtTitleChange() {
 
 void TfrmMain::edtTitleExit() {
     edtCreate->setText(DefaultOutputName(QString::fromStdString(FOutputDir), FTitle));
+    FTitleGbk.Warn(this, {edtTitle->text()});
 }
 
 void TfrmMain::ShowPictureList() {
@@ -170,9 +181,12 @@ void TfrmMain::ShowPictureList() {
 void TfrmMain::btnPicInsertClick() {
     const QStringList chosen =
         FServices.Dialogs.OpenPictures(this, QString::fromStdString(FProgramDir));
-    if (chosen.isEmpty()) {
-        return;
+    if (!chosen.isEmpty()) {
+        InsertPictures(chosen);
     }
+}
+
+void TfrmMain::InsertPictures(const QStringList& chosen) {
     std::vector<std::string> files;
     for (const QString& file : chosen) {
         files.push_back(file.toStdString());
@@ -180,6 +194,34 @@ void TfrmMain::btnPicInsertClick() {
     FPictures.Insert(files);
     ShowPictureList();
     Guarded(this, [this] { UpdateThumbnail(); });
+}
+
+void TfrmMain::PicturesDropped(const QList<QUrl>& urls) {
+    const TDroppedFiles dropped = SortDroppedFiles(urls);
+    if (!dropped.Pictures.isEmpty()) {
+        InsertPictures(dropped.Pictures);
+    }
+    if (!dropped.Sounds.isEmpty() || !dropped.Others.isEmpty()) {
+        QStringList ignored;
+        for (const QString& sound : dropped.Sounds) {
+            ignored << QFileInfo(sound).fileName();
+        }
+        ShowRefusal(this, IgnoredFilesText(ignored + dropped.Others));
+    }
+}
+
+void TfrmMain::SoundDropped(const QList<QUrl>& urls) {
+    const TDroppedFiles dropped = SortDroppedFiles(urls);
+    QStringList ignored;
+    for (const QString& file : dropped.Pictures + dropped.Sounds.mid(1)) {
+        ignored << QFileInfo(file).fileName();
+    }
+    if (!dropped.Sounds.isEmpty()) {
+        edtSound->setText(dropped.Sounds.first());
+    }
+    if (!ignored.isEmpty() || !dropped.Others.isEmpty()) {
+        ShowRefusal(this, IgnoredFilesText(ignored + dropped.Others));
+    }
 }
 
 void TfrmMain::btnPicDeleteClick() {
@@ -380,7 +422,8 @@ bool TfrmMain::CanCreate() {
         ShowRefusal(this, NoTitle);
         return false;
     }
-    return HasPictures(true);
+    // Told once, the user may create with the title as GBK keeps it.
+    return HasPictures(true) && !FTitleGbk.Warn(this, {edtTitle->text()});
 }
 
 void TfrmMain::StepProgress() {
@@ -394,7 +437,7 @@ void TfrmMain::BuildInstaller() {
     CopyControlsToSettings();
     ::BuildInstaller(target,
                      Utf8ToGbk(edtTitle->text().toStdString()),
-                     FProgramDir,
+                     StubDir(FProgramDir),
                      FSettings,
                      FPictures.Files(),
                      edtSound->text().toStdString(),
@@ -406,6 +449,7 @@ void TfrmMain::btnCreateClick() {
     if (!CanCreate()) {
         return;
     }
+    const QString target = edtCreate->text();
     bool built = false;
     Guarded(this, [this, &built] {
         TBusyCursor busy;
@@ -421,9 +465,14 @@ void TfrmMain::btnCreateClick() {
     if (!built) {
         return;
     }
-    ShowMessage(this, QStringLiteral("已经成功的完成!"), QStringLiteral("Kavro"));
+    // The folder opens first, so that when no file manager can show it the message says
+    // where the file is.
+    QString done = QStringLiteral("已经成功的完成!");
+    if (!FServices.FileBrowser.OpenFolder(FOutputDir)) {
+        done += QLatin1Char('\n') + QDir::toNativeSeparators(target);
+    }
+    ShowMessage(this, done, QStringLiteral("Kavro"));
     pbCreate->setValue(0);
-    FServices.FileBrowser.OpenFolder(FOutputDir);
 }
 
 void TfrmMain::mAboutClick() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "settings/SaverSettings.h"
+#include "ui/GbkWarning.h"
 #include "ui/PictureList.h"
 #include "ui/WizardServices.h"
 
@@ -22,6 +23,7 @@ class QPushButton;
 class QRadioButton;
 class QTabWidget;
 class QToolButton;
+class QUrl;
 class TCbScreenSaver;
 class TCdSound;
 class TUpDown;
@@ -55,6 +57,9 @@ public:
     void edtTitleChange();
     void edtTitleExit();
     void btnPicInsertClick();
+    // Files dragged onto the picture list or the thumbnail, and onto page 2.
+    void PicturesDropped(const QList<QUrl>& urls);
+    void SoundDropped(const QList<QUrl>& urls);
     void btnPicDeleteClick();
     void btnPicTextClick();
     void lstPicFilesClick();
@@ -89,6 +94,7 @@ private:
     void EnterPage();
     void SwitchPage(int delta);
     void ShowPictureList();
+    void InsertPictures(const QStringList& files);
     // Answers whether the event is used up.
     bool ListMouseEvent(const QMouseEvent* mouse);
     bool CanCreate();
@@ -102,6 +108,7 @@ private:
     std::string FProgramDir;
     std::string FOutputDir;
     QString FTitle;
+    TGbkWarning FTitleGbk;
     TPictureList FPictures;
     std::unique_ptr<TCdSound> FSound;
     std::unique_ptr<TCbScreenSaver> FPanelSaver;

@@ -155,3 +155,9 @@ void TfrmText::btnTextFontClick() {
         FFont.Color = FFontColor;
     }
 }
+
+void TfrmText::accept() {
+    if (!FGbk.Warn(this, {moText->toPlainText()})) {
+        QDialog::accept();
+    }
+}

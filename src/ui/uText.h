@@ -4,6 +4,7 @@
 
 #include "settings/SaverSettings.h"
 #include "toolkit/Font.h"
+#include "ui/GbkWarning.h"
 
 class QComboBox;
 class QFontDialog;
@@ -27,6 +28,10 @@ public:
     // The font the font dialog holds; it reaches the slot on OK.
     const TFont& ChosenFont() const { return FFont; }
 
+protected:
+    // OK: refused once while the texts hold characters that GBK cannot store.
+    void accept() override;
+
 private:
     void btnTextFontClick();
     // The colour the font dialog offers, shown on its colour button.
@@ -43,4 +48,5 @@ private:
     QPushButton* btnFontColor;
     TFont FFont;
     TColor FFontColor = clBlack;
+    TGbkWarning FGbk;
 };

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "settings/CodePage.h"
 #include "settings/SaverSettings.h"
@@ -88,5 +89,31 @@ TEST(GbkFieldCutting, TitleOfSixtyChineseCharacters) {
     EXPECT_EQ(s.Reserved, 0);
     EXPECT_EQ(s.PictureCount, 7);
 }
+
+// What users type, and which of it GBK cannot hold.
+struct MissingCase {
+    std::string text;
+    std::vector<std::string> missing;
+};
+
+class GbkMissing : public ::testing::TestWithParam<MissingCase> {};
+
+TEST_P(GbkMissing, NamesEachLostCharacterOnce) {
+    EXPECT_EQ(GbkMissingCharacters(GetParam().text), GetParam().missing);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Typed,
+    GbkMissing,
+    ::testing::Values(MissingCase{"© 2026 王小明", {"©"}},
+                      MissingCase{"Kavro® and Show™ ®", {"®", "™"}},
+                      MissingCase{"假期😀🎉😀", {"😀", "🎉"}},
+                      MissingCase{"España", {"ñ"}},
+                      MissingCase{"ゔ ヷ ｱ", {"ゔ", "ヷ", "ｱ"}},
+                      // GBK holds pinyin letters, kana, typographic quotes and the euro sign.
+                      MissingCase{"Café Müller", {}},
+                      MissingCase{"アニメ あいう “引号” … €5", {}},
+                      MissingCase{"what? 真的?", {}},
+                      MissingCase{"", {}}));
 
 }  // namespace

@@ -5,10 +5,15 @@
 
 #include "platform/FileBrowser.h"
 
-// Keeps every folder it was asked to open, for tests.
+// Keeps every folder it was asked to open, for tests; Opens says whether a file manager
+// "started".
 class TRecordingFileBrowser : public TFileBrowser {
 public:
-    void OpenFolder(const std::string& folder) override { Folders.push_back(folder); }
+    bool OpenFolder(const std::string& folder) override {
+        Folders.push_back(folder);
+        return Opens;
+    }
 
     std::vector<std::string> Folders;
+    bool Opens = true;
 };

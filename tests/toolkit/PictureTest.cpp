@@ -303,9 +303,11 @@ TEST_P(PictureFiles, ErrorsNameTheFileAndTheReason) {
         {FDir.filePath("absent.bmp").toStdString(), "文件不存在", true},
         {Write("picture.gif", bmp24), "不支持的文件类型 \".gif\""},
         {Write("picture", bmp24), "没有扩展名"},
-        {Write("noise.jpg", noise), "JPEG"},
-        {Write("empty.jpg", ""), "JPEG"},
-        {Write("header-only.jpg", std::string(jpeg.begin(), jpeg.begin() + 20)), "JPEG"},
+        {Write("noise.jpg", noise), "：不是 JPEG 文件"},
+        {Write("text.jpg", "text, not a picture"), "：不是 JPEG 文件"},
+        {Write("empty.jpg", ""), "：文件是空的"},
+        {Write("header-only.jpg", std::string(jpeg.begin(), jpeg.begin() + 20)),
+         "：文件已损坏或不完整（"},
         {Write("huge.jpg", huge), "太大"},
         {Write("noise.bmp", noise), "BMP"},
         {Write("empty.bmp", ""), "BMP"},
@@ -319,6 +321,8 @@ TEST_P(PictureFiles, ErrorsNameTheFileAndTheReason) {
         const std::string message = LoadError(c.Path);
         EXPECT_NE(message.find("\"" + c.Path + "\""), std::string::npos) << message;
         EXPECT_NE(message.find(c.Reason), std::string::npos) << message;
+        // The library's English only where the data is damaged.
+        EXPECT_EQ(message.find("Not a JPEG file"), std::string::npos) << message;
     }
 }
 

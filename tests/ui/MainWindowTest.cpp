@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -10,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -19,10 +22,14 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <QWindow>
 
 #include "engine/CaSaverForms.h"
 #include "pack/InstallerReader.h"
+#include "settings/CodePage.h"
+#include "support/FakeScreen.h"
+#include "support/FakeTimer.h"
 #include "support/RecordingFileBrowser.h"
 #include "support/RecordingMediaControl.h"
 #include "support/RecordingSaverFlag.h"
@@ -110,6 +117,15 @@ private slots:
     void transitionsComeBackOnlyOnOk();
     void descriptionComesBackOnlyOnOk();
     void aboutOpensFromItsEntry();
+    void outputGoesBelowDocumentsWhenProgramFolderIsReadOnly();
+    void findsInstalledStubsBesideBin();
+    void successNamesTheFileWhenNoFileManagerStarts();
+    void dropsPicturesAndFolders_data();
+    void dropsPicturesAndFolders();
+    void dropsASoundOnTheOptionsPage();
+    void warnsOnceAboutCharactersGbkLacks_data();
+    void warnsOnceAboutCharactersGbkLacks();
+    void dialogsRefuseOnceWhatGbkCannotHold();
 
 private:
     template <typename T>
@@ -128,6 +144,11 @@ private:
     void InsertRedAndBlue();
     void LeaveTitle() { FForm->edtTitleExit(); }
     void ControlsFitTheirPages();
+    // A new window whose program lies in programDir.
+    void Reopen(const QString& programDir);
+    // Drops the files on target as a file manager would.
+    void Drop(QWidget* target, const QStringList& files);
+    QString Folder(const QString& name, const QStringList& files);
 
     std::unique_ptr<QTemporaryDir> FDir;
     std::unique_ptr<TFakeTimerFactory> FTimers;
@@ -927,6 +948,250 @@ void TMainWindowTest::aboutOpensFromItsEntry() {
     });
     Child<QToolButton>("btnAbout")->click();
     QCOMPARE(caption, QStringLiteral("关于 Kavro"));
+}
+
+void TMainWindowTest::Reopen(const QString& programDir) {
+    FForm.reset();
+    const TWizardServices services{{*FTimers, *FScreen, *FMedia, *FWave},
+                                   *FFlag,
+                                   *FBrowser,
+                                   *FDialogs,
+                                   programDir.toStdString() + "/"};
+    FForm = std::make_unique<TfrmMain>(services);
+    FForm->SetForms({FAbout.get(), FTransitions.get(), FDescription.get(), FText.get()});
+    FForm->show();
+}
+
+void TMainWindowTest::Drop(QWidget* target, const QStringList& files) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& file : files) {
+        urls << QUrl::fromLocalFile(file);
+    }
+    data.setUrls(urls);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    QVERIFY(drop.isAccepted());
+    QCoreApplication::processEvents();
+}
+
+QString TMainWindowTest::Folder(const QString& name, const QStringList& files) {
+    QDir(FDir->path()).mkpath(name);
+    for (const QString& file : files) {
+        QFile(FDir->filePath(name + "/" + file)).open(QIODevice::WriteOnly);
+    }
+    return FDir->filePath(name);
+}
+
+void TMainWindowTest::outputGoesBelowDocumentsWhenProgramFolderIsReadOnly() {
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
+    QVERIFY(QDir(home.path()).mkpath("Documents"));
+    const QString readOnly = Folder("bin", {});
+    QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner));
+    // Root creates files whatever a folder's modes say; in /proc nobody can.
+    Reopen(geteuid() == 0 ? QStringLiteral("/proc") : readOnly);
+
+    const QString documents = home.filePath("Documents/ScreenSavers/");
+    QCOMPARE(QString::fromStdString(FForm->OutputDir()), documents);
+    FDialogs->Pictures.push_back({Picture("p.bmp", 8, 8)});
+    Child<QPushButton>("btnPicInsert")->click();
+    TypeTitle("My Show");
+    LeaveTitle();
+    QCOMPARE(Child<QLineEdit>("edtCreate")->text(), documents + "MyShow.run");
+    Child<QToolButton>("btnCreateOpen")->click();  // cancelled
+    QCOMPARE(FDialogs->Folders.last(), documents);
+    Child<QPushButton>("btnCreate")->click();
+    QCOMPARE(FMessages, QStringList({"Kavro|已经成功的完成!"}));
+    QVERIFY(QFile::exists(documents + "MyShow.run"));
+    QCOMPARE(FBrowser->Folders, std::vector<std::string>({documents.toStdString()}));
+
+    // Without a documents folder, the home folder.
+    QVERIFY(QDir(home.filePath("Documents")).removeRecursively());
+    Reopen(geteuid() == 0 ? QStringLiteral("/proc") : readOnly);
+    QCOMPARE(QString::fromStdString(FForm->OutputDir()), home.filePath("ScreenSavers/"));
+
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("HOME", oldHome);
+    qputenv("XDG_CONFIG_HOME", oldConfig);
+}
+
+void TMainWindowTest::findsInstalledStubsBesideBin() {
+    const QString bin = Folder("usr/bin", {});
+    Folder("usr/lib/kavro", {});
+    for (const auto& [name, bytes] : {std::pair{"ie.dat", "IE"}, std::pair{"ss.dat", "SSS"}}) {
+        QFile stub(FDir->filePath(QStringLiteral("usr/lib/kavro/") + name));
+        QVERIFY(stub.open(QIODevice::WriteOnly));
+        stub.write(bytes);
+    }
+    auto build = [this, &bin] {
+        Reopen(bin);
+        FDialogs->Pictures.push_back({Picture("p.bmp", 8, 8)});
+        Child<QPushButton>("btnPicInsert")->click();
+        TypeTitle("s");
+        LeaveTitle();
+        Child<QPushButton>("btnCreate")->click();
+        QFile file(bin + "/ScreenSavers/s.run");
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    QByteArray bytes = build();
+    QVERIFY(bytes.startsWith("IESSS"));
+    {
+        const TInstallerReader reader((bin + "/ScreenSavers/s.run").toStdString());
+        QCOMPARE(reader.Ss().Offset, 2);
+        QCOMPARE(reader.Ss().Size, 3);
+    }
+
+    // A stub beside the program means that the program's own folder holds the stubs.
+    QFile beside(bin + "/ie.dat");
+    QVERIFY(beside.open(QIODevice::WriteOnly));
+    beside.write("MINE");
+    beside.close();
+    bytes = build();
+    QVERIFY(bytes.startsWith("MINE"));
+    QCOMPARE(TInstallerReader((bin + "/ScreenSavers/s.run").toStdString()).Ss().Offset, 0);
+}
+
+void TMainWindowTest::successNamesTheFileWhenNoFileManagerStarts() {
+    FBrowser->Opens = false;
+    FDialogs->Pictures.push_back({Picture("p.bmp", 8, 8)});
+    Child<QPushButton>("btnPicInsert")->click();
+    TypeTitle("Show");
+    LeaveTitle();
+    Child<QPushButton>("btnCreate")->click();
+    const QString file = QString::fromStdString(FForm->OutputDir()) + "Show.run";
+    QVERIFY(QFile::exists(file));
+    QCOMPARE(FMessages, QStringList({"Kavro|已经成功的完成!\n" + file}));
+}
+
+void TMainWindowTest::dropsPicturesAndFolders_data() {
+    QTest::addColumn<QString>("target");
+    QTest::newRow("list") << "lstPicFiles";
+    QTest::newRow("thumbnail") << "pnlPicBack";
+}
+
+void TMainWindowTest::dropsPicturesAndFolders() {
+    QFETCH(QString, target);
+    const QString old = Picture("old.bmp", 40, 30);
+    FDialogs->Pictures.push_back({old});
+    Child<QPushButton>("btnPicInsert")->click();
+    auto* list = Child<QListWidget>("lstPicFiles");
+    QWidget* place = target == "lstPicFiles" ? list->viewport() : Child<QWidget>("pnlPicBack");
+    const QString folder = Folder("holiday", {"b.jpg", "notes.txt", "a.BMP"});
+    Folder("holiday/inner", {"c.jpg"});
+    const QString red = Picture("red.jpeg", 8, 8);
+    Drop(place,
+         {red,
+          folder,
+          FDir->filePath("tune.mp3"),
+          FDir->filePath("readme.txt"),
+          FDir->path() + "/x"});
+
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i) {
+        shown << list->item(i)->text();
+    }
+    QCOMPARE(shown, QStringList({old, red, folder + "/a.BMP", folder + "/b.jpg"}));
+    QCOMPARE(list->currentRow(), 0);
+    // Entry 0, 40 × 30, in the 181 × 137 area: 181 × round(181 × 30 / 40) = 136.
+    QVERIFY(Child<QLabel>("imgPic")->isVisible());
+    QCOMPARE(Child<QLabel>("imgPic")->geometry(), QRect(0, 0, 181, 136));
+    QCOMPARE(FMessages,
+             QStringList({"提示!|这些文件不能放在这里,已忽略:\ntune.mp3\nreadme.txt\nx"}));
+}
+
+void TMainWindowTest::dropsASoundOnTheOptionsPage() {
+    Child<QTabWidget>("Page")->setCurrentIndex(1);
+    const QString tune = FDir->filePath("tune.WAV");
+    Drop(Child<QTabWidget>("Page")->widget(1),
+         {Picture("p.bmp", 8, 8), tune, FDir->filePath("second.mid")});
+    QCOMPARE(Child<QLineEdit>("edtSound")->text(), tune);
+    QCOMPARE(Child<QListWidget>("lstPicFiles")->count(), 0);
+    QCOMPARE(FMessages, QStringList({"提示!|这些文件不能放在这里,已忽略:\np.bmp\nsecond.mid"}));
+}
+
+void TMainWindowTest::warnsOnceAboutCharactersGbkLacks_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("lost");
+    // Which characters GBK lacks is the code page's test; here, what the user is told.
+    QTest::newRow("copyright") << QStringLiteral("© 2026 王小明") << QStringLiteral("©");
+    QTest::newRow("marks and emoji") << QStringLiteral("Kavro® Show™😀") << QStringLiteral("® ™ 😀");
+    QTest::newRow("all held") << QStringLiteral("Café アニメ “一” …") << QString();
+}
+
+void TMainWindowTest::warnsOnceAboutCharactersGbkLacks() {
+    QFETCH(QString, title);
+    QFETCH(QString, lost);
+    const QString warning = "提示!|以下字符无法保存,会变成“?”:\n" + lost +
+                            "\n请修改文字;如果不修改,再试一次就会按此保存.";
+    FDialogs->Pictures.push_back({Picture("p.bmp", 8, 8)});
+    Child<QPushButton>("btnPicInsert")->click();
+    TypeTitle(title);
+    LeaveTitle();
+    QCOMPARE(FMessages, lost.isEmpty() ? QStringList() : QStringList({warning}));
+    QCOMPARE(Child<QLineEdit>("edtTitle")->text(), title);
+    FMessages.clear();
+    LeaveTitle();
+    Child<QPushButton>("btnCreate")->click();
+    QCOMPARE(FMessages, QStringList({"Kavro|已经成功的完成!"}));
+    QCOMPARE(QByteArray(FForm->Settings().Title),
+             QByteArray::fromStdString(Utf8ToGbk(title.toStdString())));
+
+    // Not told yet when create is pressed: create stops there once.
+    Reopen(FDir->path());
+    FMessages.clear();
+    FDialogs->Pictures.push_back({Picture("p.bmp", 8, 8)});
+    Child<QPushButton>("btnPicInsert")->click();
+    FDialogs->Targets.push_back(FDir->filePath("t.exe"));
+    Child<QToolButton>("btnCreateOpen")->click();
+    TypeTitle(title);
+    Child<QPushButton>("btnCreate")->click();
+    if (!lost.isEmpty()) {
+        QCOMPARE(FMessages, QStringList({warning}));
+        QVERIFY(!QFile::exists(FDir->filePath("t.exe")));
+        FMessages.clear();
+        Child<QPushButton>("btnCreate")->click();
+    }
+    QCOMPARE(FMessages, QStringList({"Kavro|已经成功的完成!"}));
+}
+
+void TMainWindowTest::dialogsRefuseOnceWhatGbkCannotHold() {
+    QStringList stillOpen;
+    WhenModal<TfrmDescription>([&stillOpen](TfrmDescription* dialog) {
+        dialog->findChild<QLineEdit*>("edtA")->setText("www.example.org");
+        dialog->findChild<QLineEdit*>("edtC")->setText(QStringLiteral("© 2026 王小明"));
+        dialog->findChild<QPushButton*>("btnOK")->click();
+        stillOpen << QString::number(dialog->isVisible())
+                  << dialog->findChild<QLineEdit*>("edtC")->text();
+        dialog->findChild<QPushButton*>("btnOK")->click();
+    });
+    Child<QPushButton>("btnDescription")->click();
+    QCOMPARE(stillOpen, QStringList({"1", QStringLiteral("© 2026 王小明")}));
+    QCOMPARE(FMessages.size(), 1);
+    QVERIFY(FMessages[0].startsWith("提示!|以下字符无法保存,会变成“?”:\n©\n"));
+    QCOMPARE(QByteArray(FForm->Settings().Description.RightsNotice),
+             QByteArray::fromStdString(Utf8ToGbk("? 2026 王小明")));
+    QCOMPARE(QByteArray(FForm->Settings().Description.WebAddress), QByteArray("www.example.org"));
+
+    FDialogs->Pictures.push_back(Names("p", 1));
+    Child<QPushButton>("btnPicInsert")->click();
+    FMessages.clear();
+    WhenModal<TfrmText>([](TfrmText* dialog) {
+        dialog->findChild<QPlainTextEdit*>("moText")->setPlainText(QStringLiteral("好😀"));
+        dialog->findChild<QPushButton*>("btnOK")->click();
+        dialog->findChild<QPushButton*>("btnOK")->click();
+    });
+    Child<QPushButton>("btnPicText")->click();
+    QCOMPARE(FMessages.size(), 1);
+    QCOMPARE(QByteArray(FForm->Settings().PictureTexts[0].Text),
+             QByteArray::fromStdString(Utf8ToGbk("好?")));
 }
 
 QTEST_MAIN(TMainWindowTest)

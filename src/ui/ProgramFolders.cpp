@@ -1,0 +1,50 @@
+#include "ui/ProgramFolders.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace {
+
+// Whether a file can be created in folder. Tried rather than read from the permission bits:
+// root may write where the bits say no, and nobody may write on a read-only file system.
+bool CanCreateFileIn(const QString& folder) {
+    QTemporaryFile probe(folder + QStringLiteral("/.kavro-XXXXXX"));
+    return probe.open();
+}
+
+bool AnyStubIn(const QString& folder) {
+    for (const char* name : {"ie.dat", "ss.dat", "ui.dat"}) {
+        if (QFileInfo(folder + QString::fromLatin1(name)).isFile()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string DefaultOutputDir(const std::string& programDir) {
+    const QString program = QString::fromStdString(programDir);
+    const QString beside = program + QStringLiteral("ScreenSavers");
+    // An output folder made earlier counts, even in a folder that the program cannot change.
+    if (CanCreateFileIn(QFileInfo(beside).isDir() ? beside : program)) {
+        return programDir + "ScreenSavers/";
+    }
+    QString home = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (home.isEmpty() || !QFileInfo(home).isDir()) {
+        home = QDir::homePath();
+    }
+    return QDir(home).filePath(QStringLiteral("ScreenSavers")).toStdString() + "/";
+}
+
+std::string StubDir(const std::string& programDir) {
+    const QString program = QString::fromStdString(programDir);
+    if (AnyStubIn(program)) {
+        return programDir;
+    }
+    const QString installed =
+        QDir::cleanPath(program + QStringLiteral("../lib/kavro")) + QLatin1Char('/');
+    return AnyStubIn(installed) ? installed.toStdString() : programDir;
+}
