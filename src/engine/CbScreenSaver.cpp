@@ -31,12 +31,33 @@ bool AnyEffectEnabled(const TSaverSettings& settings) {
     return false;
 }
 
+// Where a gw x gh picture lies when fitted to a w x h frame, keeping its aspect ratio.
+TRect FitPicture(int w, int h, int gw, int gh) {
+    if (gh == 0 || h == 0) {
+        throw std::runtime_error("picture of height 0");
+    }
+    const double sa = static_cast<double>(w) / h;
+    const double pa = static_cast<double>(gw) / gh;
+    if (sa >= pa) {
+        const int fw = RoundToEven(h * pa);
+        const int x = (w - fw) / 2;
+        return Rect(x, 0, x + fw, h);
+    }
+    const int fh = RoundToEven(w / pa);
+    const int y = (h - fh) / 2;
+    return Rect(0, y, w, y + fh);
+}
+
 }  // namespace
 
 // Written by the worker thread before it hands the decode back, read on the user-interface
 // thread only once Ended is set there.
 struct TCbScreenSaver::TDecode {
     std::shared_ptr<const TBitmap> Picture;
+    // Set when Picture is already scaled to fit the frame at Place, so that the
+    // user-interface thread only copies it.
+    bool Fitted = false;
+    TRect Place;
     std::exception_ptr Error;
     bool Ended = false;
 };
@@ -247,10 +268,27 @@ void TCbScreenSaver::PrepareNext() {
         return;
     }
     auto decode = std::make_shared<TDecode>();
+    // The worker fits the picture too: scaling a camera picture down reads most of its pixels,
+    // and a stretch into a bitmap of the fitted size gives the very pixels that the stretch
+    // into the frame would.
+    const int w = FFrameBitmap->Width();
+    const int h = FFrameBitmap->Height();
+    const bool fit = FSettings.StretchImages != 0;
     FWorker->Post(
-        [decode, job = std::move(job)] {
+        [decode, job = std::move(job), w, h, fit] {
             try {
-                decode->Picture = job();
+                std::shared_ptr<const TBitmap> picture = job();
+                const TRect place = picture && fit
+                                        ? FitPicture(w, h, picture->Width(), picture->Height())
+                                        : TRect{};
+                if (!place.IsEmpty()) {
+                    auto fitted = std::make_shared<TBitmap>(place.Width(), place.Height());
+                    fitted->Canvas().StretchDraw(fitted->Canvas().ClipRect(), *picture);
+                    decode->Place = place;
+                    decode->Fitted = true;
+                    picture = std::move(fitted);
+                }
+                decode->Picture = std::move(picture);
             } catch (...) {
                 decode->Error = std::current_exception();
             }
@@ -310,26 +348,16 @@ void TCbScreenSaver::ComposeFrame() {
     if (decode && decode->Error) {
         std::rethrow_exception(decode->Error);
     }
-    const TBitmap& g = decode && decode->Picture ? *decode->Picture : GetPicture(FPictureIndex - 1);
-    const int gw = g.Width();
-    const int gh = g.Height();
-    if (FSettings.StretchImages != 0) {
-        if (gh == 0 || h == 0) {
-            throw std::runtime_error("picture of height 0");
-        }
-        const double sa = static_cast<double>(w) / h;
-        const double pa = static_cast<double>(gw) / gh;
-        if (sa >= pa) {
-            const int fw = RoundToEven(h * pa);
-            const int x = (w - fw) / 2;
-            canvas.StretchDraw(Rect(x, 0, x + fw, h), g);
-        } else {
-            const int fh = RoundToEven(w / pa);
-            const int y = (h - fh) / 2;
-            canvas.StretchDraw(Rect(0, y, w, y + fh), g);
-        }
+    if (decode && decode->Fitted) {
+        canvas.Draw(decode->Place.Left, decode->Place.Top, *decode->Picture);
     } else {
-        canvas.Draw((w - gw) / 2, (h - gh) / 2, g);
+        const TBitmap& g =
+            decode && decode->Picture ? *decode->Picture : GetPicture(FPictureIndex - 1);
+        if (FSettings.StretchImages != 0) {
+            canvas.StretchDraw(FitPicture(w, h, g.Width(), g.Height()), g);
+        } else {
+            canvas.Draw((w - g.Width()) / 2, (h - g.Height()) / 2, g);
+        }
     }
     DrawCaption(FSettings.PictureTexts[FPictureIndex - 1]);
 }
