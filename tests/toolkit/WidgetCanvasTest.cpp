@@ -52,7 +52,8 @@ private slots:
         const int top = std::floor(10 / dpr), bottom = std::ceil(18 / dpr);
         QCOMPARE(w.Painted[0], QRect(left, top, right - left, bottom - top));
         const QImage shown = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(shown.pixel(std::lround(21 / dpr), std::lround(17 / dpr)), qRgb(255, 0, 0));
+        // The grab is in device pixels, as the canvas is.
+        QCOMPARE(shown.pixel(21, 17), qRgb(255, 0, 0));
     }
 
     // One canvas pixel per device pixel; what the widget shows is its image.
