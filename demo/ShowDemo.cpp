@@ -12,8 +12,10 @@
 #include "platform/SdlMediaControl.h"
 #include "platform/SdlWavePlayer.h"
 #include "toolkit/PictureFormats.h"
+#include "toolkit/QtFrameClock.h"
 #include "toolkit/QtScreen.h"
 #include "toolkit/QtTimer.h"
+#include "toolkit/QtWorker.h"
 
 namespace {
 
@@ -83,7 +85,9 @@ int main(int argc, char** argv) {
     TQtScreen screen;
     TSdlMediaControl media;
     TSdlWavePlayer wave;
-    TShowServices services{timers, screen, media, wave};
+    TQtFrameClockFactory frames;
+    TQtWorker worker;
+    TShowServices services{timers, screen, media, wave, &frames, &worker};
     TCaSaverForm form(settings.BackColor,
                       TCaScreenSaverMain::FullScreen(settings, pictures, sound, services),
                       screen);

@@ -8,8 +8,10 @@
 #include "platform/SdlMediaControl.h"
 #include "platform/SdlWavePlayer.h"
 #include "platform/SessionSaverFlag.h"
+#include "toolkit/QtFrameClock.h"
 #include "toolkit/QtScreen.h"
 #include "toolkit/QtTimer.h"
+#include "toolkit/QtWorker.h"
 #include "ui/Glyphs.h"
 #include "ui/QtWizardDialogs.h"
 #include "ui/uAbout.h"
@@ -34,13 +36,15 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(icon);
 
     TQtTimerFactory timers;
+    TQtFrameClockFactory frames;
+    TQtWorker worker;
     TQtScreen screen;
     TSdlMediaControl media;
     TSdlWavePlayer wave;
     TSessionSaverFlag saverFlag;
     TDesktopFileBrowser fileBrowser;
     TQtWizardDialogs dialogs;
-    const TWizardServices services{{timers, screen, media, wave},
+    const TWizardServices services{{timers, screen, media, wave, &frames, &worker},
                                    saverFlag,
                                    fileBrowser,
                                    dialogs,

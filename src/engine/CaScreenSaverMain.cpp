@@ -40,6 +40,14 @@ const TBitmap& TCaScreenSaverMain::GetPicture(int32_t index) {
     return FPictureLoader.Graphic();
 }
 
+TCbScreenSaver::TPictureJob TCaScreenSaverMain::PictureJob(int32_t index) {
+    return [file = FPictureFiles.at(static_cast<size_t>(index))] {
+        auto picture = std::make_shared<TPicture>();
+        picture->LoadFromFile(file);
+        return std::shared_ptr<const TBitmap>(picture, &picture->Graphic());
+    };
+}
+
 std::string TCaScreenSaverMain::GetSoundFileName() {
     return FSoundFileName;
 }

@@ -30,6 +30,8 @@ public:
 protected:
     const TBitmap& GetPicture(int32_t index) override;
     std::string GetSoundFileName() override;
+    // Loads the file into a picture holder of the job's own.
+    TPictureJob PictureJob(int32_t index) override;
 
 private:
     const std::vector<std::string>& FPictureFiles;

@@ -5,15 +5,19 @@
 #include "engine/CcTransition.h"
 #include "engine/CdSound.h"
 #include "toolkit/Bitmap.h"
+#include "toolkit/FrameClock.h"
 #include "toolkit/Random.h"
 #include "toolkit/Rounding.h"
 #include "toolkit/Screen.h"
 #include "toolkit/TextLines.h"
 #include "toolkit/Timer.h"
+#include "toolkit/Worker.h"
 
 namespace {
 
 constexpr uint32_t FirstTickMs = 100;
+// How long a paced effect takes, whatever its number of steps and the target's size.
+constexpr double EffectMs = 1000;
 constexpr int CaptionMargin = 16;
 constexpr int DescriptionLinePitch = 49;
 constexpr int BottomRowPitch = 16;
@@ -27,7 +31,36 @@ bool AnyEffectEnabled(const TSaverSettings& settings) {
     return false;
 }
 
+// Where a gw x gh picture lies when fitted to a w x h frame, keeping its aspect ratio.
+TRect FitPicture(int w, int h, int gw, int gh) {
+    if (gh == 0 || h == 0) {
+        throw std::runtime_error("picture of height 0");
+    }
+    const double sa = static_cast<double>(w) / h;
+    const double pa = static_cast<double>(gw) / gh;
+    if (sa >= pa) {
+        const int fw = RoundToEven(h * pa);
+        const int x = (w - fw) / 2;
+        return Rect(x, 0, x + fw, h);
+    }
+    const int fh = RoundToEven(w / pa);
+    const int y = (h - fh) / 2;
+    return Rect(0, y, w, y + fh);
+}
+
 }  // namespace
+
+// Written by the worker thread before it hands the decode back, read on the user-interface
+// thread only once Ended is set there.
+struct TCbScreenSaver::TDecode {
+    std::shared_ptr<const TBitmap> Picture;
+    // Set when Picture is already scaled to fit the frame at Place, so that the
+    // user-interface thread only copies it.
+    bool Fitted = false;
+    TRect Place;
+    std::exception_ptr Error;
+    bool Ended = false;
+};
 
 TCbScreenSaver::TCbScreenSaver(TCanvas& targetCanvas,
                                const TRect& targetRect,
@@ -58,13 +91,32 @@ TCbScreenSaver::TCbScreenSaver(TCanvas& targetCanvas,
                                               targetRect.Bottom - targetRect.Top + 1);
     FTransition = new TCcTransition();
     FSound = std::make_unique<TCdSound>(services.Media, services.Wave);
+    if (services.Frames) {
+        FFrameClock = services.Frames->CreateFrameClock();
+        FFrameClock->OnFrame = [this] { Frame(); };
+    }
+    FWorker = services.Worker;
+    FAlive = std::make_shared<TCbScreenSaver*>(this);
 }
 
 TCbScreenSaver::~TCbScreenSaver() {
+    // A decode still under way finds the show gone and drops its picture.
+    FAlive.reset();
+    if (FFrameClock) {
+        FFrameClock->Stop();
+    }
     if (FTransition) {
+        // An effect cut short by the end of the show ends as a cancelled one does.
+        if (FTransition->Active()) {
+            FTransition->Cancel();
+        }
         FTransition->CancelAndFree();
         FTransition = nullptr;
     }
+}
+
+TCbScreenSaver::TPictureJob TCbScreenSaver::PictureJob(int32_t) {
+    return {};
 }
 
 void TCbScreenSaver::DrawTitleScreen() {
@@ -119,6 +171,7 @@ void TCbScreenSaver::Start() {
     if (!FQuiet && FSettings.PlaySound != 0) {
         StartSound();
     }
+    PrepareNext();
     FTimer->SetInterval(FirstTickMs);
     FTimer->SetEnabled(true);
 }
@@ -138,6 +191,14 @@ void TCbScreenSaver::Tick() {
     if (FStopping) {
         return;
     }
+    if (FDecode && !FDecode->Ended) {
+        FWaitingForPicture = true;
+        return;
+    }
+    ShowNextFrame();
+}
+
+void TCbScreenSaver::ShowNextFrame() {
     FInTick = true;
     try {
         ComposeFrame();
@@ -146,9 +207,8 @@ void TCbScreenSaver::Tick() {
             target.StretchDraw(target.ClipRect(), *FFrameBitmap);
             PickEffect();
         }
-        if (!FStopping) {
-            FTimer->SetInterval(static_cast<uint32_t>(FIntervalMs));
-            FTimer->SetEnabled(true);
+        if (!FStopping && !(FTransition->Active() && FFrameClock)) {
+            EffectEnded();
         }
     } catch (...) {
         // The show freezes on its last frame: the timer stays off until Stop.
@@ -156,6 +216,96 @@ void TCbScreenSaver::Tick() {
     FInTick = false;
     if (FStopping) {
         delete this;
+    }
+}
+
+// Draws the steps due by now: step k of n is due at k/n of the effect's time.
+void TCbScreenSaver::Frame() {
+    const int32_t n = FTransition->StepCount();
+    const double elapsed = FFrameClock->ElapsedMs();
+    const int32_t due = elapsed >= EffectMs ? n : static_cast<int32_t>(elapsed * n / EffectMs);
+    FInTick = true;
+    try {
+        FTransition->DrawSteps(due);
+        if (!FTransition->Active()) {
+            FFrameClock->Stop();
+            if (!FStopping) {
+                EffectEnded();
+            }
+        }
+    } catch (...) {
+        // As in a tick: the show freezes on its last frame.
+    }
+    FInTick = false;
+    if (FStopping) {
+        delete this;
+    }
+}
+
+// The frame stays its interval from here; the next picture is chosen now, after the effect's
+// own random draws, as it would be at the start of the next tick.
+void TCbScreenSaver::EffectEnded() {
+    FTimer->SetInterval(static_cast<uint32_t>(FIntervalMs));
+    FTimer->SetEnabled(true);
+    PrepareNext();
+}
+
+void TCbScreenSaver::PrepareNext() {
+    NextPicture();
+    FDecode.reset();
+    FWaitingForPicture = false;
+    if (FPictureIndex == 0 || !FWorker) {
+        return;
+    }
+    TPictureJob job;
+    try {
+        job = PictureJob(FPictureIndex - 1);
+    } catch (...) {
+        // The tick asks GetPicture instead, and fails there as a tick does.
+        return;
+    }
+    if (!job) {
+        return;
+    }
+    auto decode = std::make_shared<TDecode>();
+    // The worker fits the picture too: scaling a camera picture down reads most of its pixels,
+    // and a stretch into a bitmap of the fitted size gives the very pixels that the stretch
+    // into the frame would.
+    const int w = FFrameBitmap->Width();
+    const int h = FFrameBitmap->Height();
+    const bool fit = FSettings.StretchImages != 0;
+    FWorker->Post(
+        [decode, job = std::move(job), w, h, fit] {
+            try {
+                std::shared_ptr<const TBitmap> picture = job();
+                const TRect place = picture && fit
+                                        ? FitPicture(w, h, picture->Width(), picture->Height())
+                                        : TRect{};
+                if (!place.IsEmpty()) {
+                    auto fitted = std::make_shared<TBitmap>(place.Width(), place.Height());
+                    fitted->Canvas().StretchDraw(fitted->Canvas().ClipRect(), *picture);
+                    decode->Place = place;
+                    decode->Fitted = true;
+                    picture = std::move(fitted);
+                }
+                decode->Picture = std::move(picture);
+            } catch (...) {
+                decode->Error = std::current_exception();
+            }
+        },
+        [decode, alive = std::weak_ptr<TCbScreenSaver*>(FAlive)] {
+            decode->Ended = true;
+            if (const auto show = alive.lock()) {
+                (*show)->PictureArrived();
+            }
+        });
+    FDecode = std::move(decode);
+}
+
+void TCbScreenSaver::PictureArrived() {
+    if (FWaitingForPicture && !FStopping) {
+        FWaitingForPicture = false;
+        ShowNextFrame();
     }
 }
 
@@ -182,7 +332,6 @@ void TCbScreenSaver::NextPicture() {
 }
 
 void TCbScreenSaver::ComposeFrame() {
-    NextPicture();
     TCanvas& canvas = FFrameBitmap->Canvas();
     if (FPictureIndex == 0) {
         canvas.Draw(0, 0, *FTitleBitmap);
@@ -194,26 +343,21 @@ void TCbScreenSaver::ComposeFrame() {
     canvas.Brush().Color = FSettings.BackColor;
     canvas.FillRect(canvas.ClipRect());
 
-    const TBitmap& g = GetPicture(FPictureIndex - 1);
-    const int gw = g.Width();
-    const int gh = g.Height();
-    if (FSettings.StretchImages != 0) {
-        if (gh == 0 || h == 0) {
-            throw std::runtime_error("picture of height 0");
-        }
-        const double sa = static_cast<double>(w) / h;
-        const double pa = static_cast<double>(gw) / gh;
-        if (sa >= pa) {
-            const int fw = RoundToEven(h * pa);
-            const int x = (w - fw) / 2;
-            canvas.StretchDraw(Rect(x, 0, x + fw, h), g);
-        } else {
-            const int fh = RoundToEven(w / pa);
-            const int y = (h - fh) / 2;
-            canvas.StretchDraw(Rect(0, y, w, y + fh), g);
-        }
+    // A decoded picture is let go as soon as the frame holds it.
+    std::shared_ptr<const TDecode> decode = std::move(FDecode);
+    if (decode && decode->Error) {
+        std::rethrow_exception(decode->Error);
+    }
+    if (decode && decode->Fitted) {
+        canvas.Draw(decode->Place.Left, decode->Place.Top, *decode->Picture);
     } else {
-        canvas.Draw((w - gw) / 2, (h - gh) / 2, g);
+        const TBitmap& g =
+            decode && decode->Picture ? *decode->Picture : GetPicture(FPictureIndex - 1);
+        if (FSettings.StretchImages != 0) {
+            canvas.StretchDraw(FitPicture(w, h, g.Width(), g.Height()), g);
+        } else {
+            canvas.Draw((w - g.Width()) / 2, (h - g.Height()) / 2, g);
+        }
     }
     DrawCaption(FSettings.PictureTexts[FPictureIndex - 1]);
 }
@@ -268,7 +412,14 @@ void TCbScreenSaver::PickEffect() {
     do {
         e = Random(TransitionCount);
     } while (FSettings.Transitions[e] == 0);
-    FTransition->Run(FTargetBitmap.get(), &FTargetCanvas, e + 1);
+    if (FFrameClock) {
+        FTransition->Begin(FTargetBitmap.get(), &FTargetCanvas, e + 1);
+        if (FTransition->Active()) {
+            FFrameClock->Start();
+        }
+    } else {
+        FTransition->Run(FTargetBitmap.get(), &FTargetCanvas, e + 1);
+    }
 }
 
 void TCbScreenSaver::Stop(std::unique_ptr<TCbScreenSaver>& saver) {

@@ -13,7 +13,9 @@ class TBitmap;
 class TCanvas;
 class TCcTransition;
 class TCdSound;
+class TFrameClock;
 class TTimer;
+class TWorker;
 
 class TCbScreenSaver;
 
@@ -25,6 +27,11 @@ using TShowFactory =
 // The show logic: on every timer tick picks the next picture or the title screen, composes it
 // at screen size with background and caption, scales it to the target and reveals it through
 // a transition. Pictures and the sound file come from the two virtual operations.
+//
+// With a frame clock among its services the show spreads each effect's steps over about a
+// second of display frames; with a worker it decodes the next picture while the current one
+// is on show. Pictures, effects and random draws come in the same order either way: the next
+// picture is chosen when the effect before it has ended.
 class TCbScreenSaver {
 public:
     virtual ~TCbScreenSaver();
@@ -47,10 +54,24 @@ protected:
     virtual const TBitmap& GetPicture(int32_t index) = 0;
     virtual std::string GetSoundFileName() = 0;
 
+    // A decode of one picture that a worker thread runs: self-contained (it holds what it
+    // reads by value), it never calls Random, never draws on a canvas that anyone else uses
+    // and never touches the show, which may be gone before it ends. Its result is handed back
+    // to the user-interface thread. It may throw as GetPicture does.
+    using TPictureJob = std::function<std::shared_ptr<const TBitmap>()>;
+    // The job that decodes picture index, or an empty one (the default) when the picture is
+    // to come from GetPicture on the user-interface thread.
+    virtual TPictureJob PictureJob(int32_t index);
+
 private:
     void DrawTitleScreen();
     void StartSound();
     void Tick();
+    void ShowNextFrame();
+    void Frame();
+    void EffectEnded();
+    void PrepareNext();
+    void PictureArrived();
     void NextPicture();
     void ComposeFrame();
     void DrawCaption(const TSaverPictureText& slot);
@@ -66,6 +87,8 @@ private:
     // Released through CancelAndFree, which destroys the runner itself.
     TCcTransition* FTransition = nullptr;
     std::unique_ptr<TCdSound> FSound;
+    std::unique_ptr<TFrameClock> FFrameClock;
+    TWorker* FWorker;
     bool FStopping = false;
     int32_t FPictureIndex = 0;
     int32_t FIntervalMs;
@@ -73,7 +96,15 @@ private:
     // Settings that no caller should pass (no picture, no effect) leave the show inert: it
     // shows the background and never ticks, rather than drawing random numbers forever.
     bool FInert;
-    // Set while a tick runs, so that a Stop reached from inside it (a nested event loop
-    // somewhere below) defers the destruction to the tick's end.
+    // Set while a tick or a frame runs, so that a Stop reached from inside it (a nested event
+    // loop somewhere below) defers the destruction to the handler's end.
     bool FInTick = false;
+
+    // The decode of the picture chosen for the next tick, filled by the worker.
+    struct TDecode;
+    std::shared_ptr<TDecode> FDecode;
+    // The tick came before the decode had ended; the decode's end shows the frame.
+    bool FWaitingForPicture = false;
+    // Lets a decode that ends after the show has gone find that out.
+    std::shared_ptr<TCbScreenSaver*> FAlive;
 };

@@ -1,6 +1,7 @@
 #include "engine/CcTransition.h"
 
-#include <bitset>
+#include <algorithm>
+#include <optional>
 
 #include "toolkit/Bitmap.h"
 #include "toolkit/Canvas.h"
@@ -13,8 +14,8 @@ namespace {
 // the results differ from double precision for some strip and slat positions.
 using Extended = long double;
 
-// Makes the source the target's fill pattern for the life of a fill effect and returns the
-// brush to solid white however the effect ends.
+// Makes the source the target's fill pattern while steps are drawn and returns the brush to
+// solid white however they end.
 class TPatternBrush {
 public:
     TPatternBrush(TCanvas& target, const TBitmap& source) : FTarget(target) {
@@ -28,15 +29,44 @@ private:
     TCanvas& FTarget;
 };
 
-constexpr int32_t kLineCount = 800;
 constexpr int32_t kSlatCount = 20;
 
 }  // namespace
 
+int32_t TCcTransition::StepsOf(int32_t effect) {
+    if (effect < 1 || effect > 20) {
+        return 0;
+    }
+    if (effect <= 12 || effect == 15) {
+        return 100;
+    }
+    if (effect == 13) {
+        return 250;
+    }
+    if (effect == 14 || effect == 16) {
+        return 50;
+    }
+    if (effect <= 18) {
+        return kLineCount;
+    }
+    // Each slat of each of the 20 growth steps is a step of its own, so that the blinds move
+    // as smoothly as the other effects when the steps are spread over time.
+    return kSlatCount * kSlatCount;
+}
+
 void TCcTransition::Run(TBitmap* source, TCanvas* target, int32_t effect) {
+    Begin(source, target, effect);
+    DrawSteps(FStepCount);
+}
+
+void TCcTransition::Begin(TBitmap* source, TCanvas* target, int32_t effect) {
     Source = source;
     Target = target;
     Effect = effect;
+    FActive = false;
+    FStepCount = 0;
+    FStepsDrawn = 0;
+    FUsed.reset();
     try {
         if (!Source) {
             return;
@@ -44,35 +74,53 @@ void TCcTransition::Run(TBitmap* source, TCanvas* target, int32_t effect) {
         Width = Source->Width();
         Height = Source->Height();
         Running = true;
-        if (Effect >= 1 && Effect <= 20) {
-            if (!Target) {
-                return;
-            }
-            if (Effect <= 8) {
-                SlideIn();
-            } else {
-                TPatternBrush pattern(*Target, *Source);
-                if (Effect <= 12) {
-                    Wipe();
-                } else if (Effect == 13) {
-                    BoxOut();
-                } else if (Effect == 14) {
-                    BoxIn();
-                } else if (Effect == 15) {
-                    SplitOpen();
-                } else if (Effect == 16) {
-                    SplitClose();
-                } else if (Effect <= 18) {
-                    RandomLines();
-                } else {
-                    Blinds();
-                }
-            }
+        FStepCount = StepsOf(Effect);
+        if (FStepCount == 0) {
+            Running = false;
+            return;
         }
-        Running = false;
+        FActive = Target != nullptr;
     } catch (...) {
         // An effect that fails simply ends; the show goes on with the next slide.
     }
+}
+
+void TCcTransition::DrawSteps(int32_t last) {
+    last = std::min(last, FStepCount);
+    if (!FActive || last <= FStepsDrawn) {
+        return;
+    }
+    try {
+        std::optional<TPatternBrush> pattern;
+        if (Effect >= 9) {
+            pattern.emplace(*Target, *Source);
+        }
+        while (FStepsDrawn < last) {
+            if (!Step(++FStepsDrawn)) {
+                Finish();
+                End();
+                return;
+            }
+        }
+        if (FStepsDrawn == FStepCount) {
+            Finish();
+            End();
+        }
+    } catch (...) {
+        FActive = false;
+    }
+}
+
+void TCcTransition::Cancel() {
+    Cancelled = true;
+    if (FActive) {
+        DrawSteps(FStepsDrawn + 1);
+    }
+}
+
+void TCcTransition::End() {
+    FActive = false;
+    Running = false;
 }
 
 void TCcTransition::CancelAndFree() {
@@ -90,154 +138,169 @@ void TCcTransition::Reveal(int32_t left, int32_t top, int32_t right, int32_t bot
     Target->FillRect(TRect{left, top, right, bottom}.Intersected({0, 0, Width, Height}));
 }
 
-void TCcTransition::SlideIn() {
+bool TCcTransition::Step(int32_t i) {
+    if (Effect <= 8) {
+        return SlideIn(i);
+    }
+    if (Effect <= 12) {
+        return Wipe(i);
+    }
+    switch (Effect) {
+        case 13:
+            return BoxOut(i);
+        case 14:
+            return BoxIn(i);
+        case 15:
+            return SplitOpen(i);
+        case 16:
+            return SplitClose(i);
+        case 17:
+        case 18:
+            return RandomLines(i);
+        default:
+            return Blinds(i);
+    }
+}
+
+void TCcTransition::Finish() {
+    if (Effect == 14 || Effect >= 16) {
+        Reveal(0, 0, Width, Height);
+    }
+}
+
+bool TCcTransition::SlideIn(int32_t i) {
     const bool fromRight = Effect == 1 || Effect == 5 || Effect == 6;
     const bool fromLeft = Effect == 2 || Effect == 7 || Effect == 8;
     const bool fromBelow = Effect == 3 || Effect == 5 || Effect == 7;
     const bool fromAbove = Effect == 4 || Effect == 6 || Effect == 8;
-    for (int32_t i = 1; i <= 100; ++i) {
-        int32_t x = 0;
-        int32_t y = 0;
-        if (fromRight) {
-            x = RoundToEven(Width - Extended(Width * i) / 100);
-        } else if (fromLeft) {
-            x = RoundToEven(Extended(Width * i) / 100 - Width);
-        }
-        if (fromBelow) {
-            y = RoundToEven(Height - Extended(Height * i) / 100);
-        } else if (fromAbove) {
-            y = RoundToEven(Extended(Height * i) / 100 - Height);
-        }
-        if (Cancelled) {
-            return;
-        }
-        DrawAt(x, y);
+    int32_t x = 0;
+    int32_t y = 0;
+    if (fromRight) {
+        x = RoundToEven(Width - Extended(Width * i) / 100);
+    } else if (fromLeft) {
+        x = RoundToEven(Extended(Width * i) / 100 - Width);
     }
+    if (fromBelow) {
+        y = RoundToEven(Height - Extended(Height * i) / 100);
+    } else if (fromAbove) {
+        y = RoundToEven(Extended(Height * i) / 100 - Height);
+    }
+    if (Cancelled) {
+        return false;
+    }
+    DrawAt(x, y);
+    return true;
 }
 
-void TCcTransition::Wipe() {
-    for (int32_t i = 1; i <= 100; ++i) {
-        int32_t left = 0, top = 0, right = Width, bottom = Height;
-        switch (Effect) {
-            case 9:
-                left = RoundToEven(Width - Extended(Width * i) / 100);
-                break;
-            case 10:
-                right = RoundToEven(Extended(Width * i) / 100);
-                break;
-            case 11:
-                top = RoundToEven(Height - Extended(Height * i) / 100);
-                break;
-            default:
-                bottom = RoundToEven(Extended(Height * i) / 100);
-                break;
-        }
-        if (Cancelled) {
-            return;
-        }
-        Reveal(left, top, right, bottom);
-    }
-}
-
-void TCcTransition::BoxOut() {
-    for (int32_t i = 1; i <= 250; ++i) {
-        const int32_t cx = RoundToEven(Extended(Width) / 2);
-        const int32_t cy = RoundToEven(Extended(Height) / 2);
-        const int32_t dx = RoundToEven(Extended(cx * i) / 250);
-        const int32_t dy = RoundToEven(Extended(cy * i) / 250);
-        if (Cancelled) {
-            return;
-        }
-        Reveal(cx - dx, cy - dy, cx + dx, cy + dy);
-    }
-}
-
-void TCcTransition::BoxIn() {
-    for (int32_t i = 1; i <= 50; ++i) {
-        const int32_t a = RoundToEven(Extended(Width) / 2 * i / 50);
-        const int32_t b = RoundToEven(Extended(Height) / 2 * i / 50);
-        if (Cancelled) {
+bool TCcTransition::Wipe(int32_t i) {
+    int32_t left = 0, top = 0, right = Width, bottom = Height;
+    switch (Effect) {
+        case 9:
+            left = RoundToEven(Width - Extended(Width * i) / 100);
             break;
-        }
-        Reveal(0, 0, a, Height);
-        Reveal(0, 0, Width, b);
-        Reveal(Width - a, 0, Width, Height);
-        Reveal(0, Height - b, Width, Height);
-    }
-    Reveal(0, 0, Width, Height);
-}
-
-void TCcTransition::SplitOpen() {
-    for (int32_t i = 1; i <= 100; ++i) {
-        const int32_t cx = RoundToEven(Extended(Width) / 2);
-        const int32_t d = RoundToEven(Extended(cx * i) / 100);
-        if (Cancelled) {
-            return;
-        }
-        Reveal(cx - d, 0, cx + d, Height);
-    }
-}
-
-void TCcTransition::SplitClose() {
-    for (int32_t i = 1; i <= 50; ++i) {
-        const int32_t a = RoundToEven(Extended(Width) / 2 * i / 50);
-        if (Cancelled) {
+        case 10:
+            right = RoundToEven(Extended(Width * i) / 100);
             break;
-        }
-        Reveal(0, 0, a, Height);
-        Reveal(Width - a, 0, Width, Height);
+        case 11:
+            top = RoundToEven(Height - Extended(Height * i) / 100);
+            break;
+        default:
+            bottom = RoundToEven(Extended(Height * i) / 100);
+            break;
     }
-    Reveal(0, 0, Width, Height);
+    if (Cancelled) {
+        return false;
+    }
+    Reveal(left, top, right, bottom);
+    return true;
 }
 
-void TCcTransition::RandomLines() {
-    std::bitset<kLineCount> used;
-    const bool horizontal = Effect == 17;
-    for (int32_t k = 0; k < kLineCount; ++k) {
-        int32_t n;
-        do {
-            n = Random(kLineCount);
-        } while (used[n]);
-        used.set(n);
-        // Each strip is one pixel thicker than the rounded pitch so that neighbours touch.
-        if (horizontal) {
-            const int32_t t = RoundToEven(Extended(Height) / kLineCount * n);
-            const int32_t b = RoundToEven(Extended(Height) / kLineCount) + t + 1;
-            if (Cancelled) {
-                break;
-            }
-            Reveal(0, t, Width, b);
-        } else {
-            const int32_t l = RoundToEven(Extended(Width) / kLineCount * n);
-            const int32_t r = RoundToEven(Extended(Width) / kLineCount) + l + 1;
-            if (Cancelled) {
-                break;
-            }
-            Reveal(l, 0, r, Height);
-        }
+bool TCcTransition::BoxOut(int32_t i) {
+    const int32_t cx = RoundToEven(Extended(Width) / 2);
+    const int32_t cy = RoundToEven(Extended(Height) / 2);
+    const int32_t dx = RoundToEven(Extended(cx * i) / 250);
+    const int32_t dy = RoundToEven(Extended(cy * i) / 250);
+    if (Cancelled) {
+        return false;
     }
-    Reveal(0, 0, Width, Height);
+    Reveal(cx - dx, cy - dy, cx + dx, cy + dy);
+    return true;
 }
 
-void TCcTransition::Blinds() {
+bool TCcTransition::BoxIn(int32_t i) {
+    const int32_t a = RoundToEven(Extended(Width) / 2 * i / 50);
+    const int32_t b = RoundToEven(Extended(Height) / 2 * i / 50);
+    if (Cancelled) {
+        return false;
+    }
+    Reveal(0, 0, a, Height);
+    Reveal(0, 0, Width, b);
+    Reveal(Width - a, 0, Width, Height);
+    Reveal(0, Height - b, Width, Height);
+    return true;
+}
+
+bool TCcTransition::SplitOpen(int32_t i) {
+    const int32_t cx = RoundToEven(Extended(Width) / 2);
+    const int32_t d = RoundToEven(Extended(cx * i) / 100);
+    if (Cancelled) {
+        return false;
+    }
+    Reveal(cx - d, 0, cx + d, Height);
+    return true;
+}
+
+bool TCcTransition::SplitClose(int32_t i) {
+    const int32_t a = RoundToEven(Extended(Width) / 2 * i / 50);
+    if (Cancelled) {
+        return false;
+    }
+    Reveal(0, 0, a, Height);
+    Reveal(Width - a, 0, Width, Height);
+    return true;
+}
+
+bool TCcTransition::RandomLines(int32_t) {
+    int32_t n;
+    do {
+        n = Random(kLineCount);
+    } while (FUsed[n]);
+    FUsed.set(n);
+    // Each strip is one pixel thicker than the rounded pitch so that neighbours touch.
+    if (Effect == 17) {
+        const int32_t t = RoundToEven(Extended(Height) / kLineCount * n);
+        const int32_t b = RoundToEven(Extended(Height) / kLineCount) + t + 1;
+        if (Cancelled) {
+            return false;
+        }
+        Reveal(0, t, Width, b);
+    } else {
+        const int32_t l = RoundToEven(Extended(Width) / kLineCount * n);
+        const int32_t r = RoundToEven(Extended(Width) / kLineCount) + l + 1;
+        if (Cancelled) {
+            return false;
+        }
+        Reveal(l, 0, r, Height);
+    }
+    return true;
+}
+
+// Step i is slat j of growth step s. The check after each growth step's last slat only ever
+// leads to the final reveal, as the next slat's own check does, so it needs no step of its own.
+bool TCcTransition::Blinds(int32_t i) {
+    const int32_t s = (i - 1) / kSlatCount + 1;
+    const int32_t j = (i - 1) % kSlatCount;
     const bool horizontal = Effect == 19;
     const int32_t extent = horizontal ? Height : Width;
-    for (int32_t s = 1; s <= kSlatCount; ++s) {
-        const int32_t g = RoundToEven(Extended(extent) / kSlatCount * s / kSlatCount);
-        for (int32_t j = 0; j < kSlatCount; ++j) {
-            const int32_t p = RoundToEven(Extended(extent) / kSlatCount * j);
-            if (Cancelled) {
-                break;
-            }
-            if (horizontal) {
-                Reveal(0, p, Width, p + g);
-            } else {
-                Reveal(p, 0, p + g, Height);
-            }
-        }
-        if (Cancelled) {
-            break;
-        }
+    const int32_t g = RoundToEven(Extended(extent) / kSlatCount * s / kSlatCount);
+    const int32_t p = RoundToEven(Extended(extent) / kSlatCount * j);
+    if (Cancelled) {
+        return false;
     }
-    Reveal(0, 0, Width, Height);
+    if (horizontal) {
+        Reveal(0, p, Width, p + g);
+    } else {
+        Reveal(p, 0, p + g, Height);
+    }
+    return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 
 class TBitmap;
@@ -8,6 +9,10 @@ class TCanvas;
 // Reveals a new picture over what the target shows by one of twenty effects, drawing straight
 // onto the target step by step. Never reads the target, never waits; reports nothing.
 // A runner is created with new by its owner and released with CancelAndFree.
+//
+// Run draws a whole effect at once. The stepped form (Begin, then DrawSteps as the steps fall
+// due) lets a caller spread the same steps over time: it draws exactly what Run draws, in the
+// same order, with the same random draws.
 class TCcTransition {
 public:
     // Runs effect 1..20 to its end (or to a cancel); any other number draws nothing. Errors end
@@ -15,6 +20,20 @@ public:
     void Run(TBitmap* source, TCanvas* target, int32_t effect);
     // Sets Cancelled, then destroys the runner (delete this). Never call it from inside Run.
     void CancelAndFree();
+
+    // Starts an effect without drawing anything yet; Active() tells whether steps are to come.
+    void Begin(TBitmap* source, TCanvas* target, int32_t effect);
+    // Draws the steps after StepsDrawn() up to step last (at most StepCount()); the effect
+    // ends with its last step, or at a step that finds Cancelled set.
+    void DrawSteps(int32_t last);
+    // Ends a begun effect as a cancel ends Run: the next step finds Cancelled set, and the
+    // effects that close with a full reveal still draw it.
+    void Cancel();
+    bool Active() const { return FActive; }
+    int32_t StepCount() const { return FStepCount; }
+    int32_t StepsDrawn() const { return FStepsDrawn; }
+    // The steps effect 1..20 is drawn in; 0 for any other number.
+    static int32_t StepsOf(int32_t effect);
 
     TBitmap* Source = nullptr;
     TCanvas* Target = nullptr;
@@ -25,17 +44,30 @@ public:
     bool Cancelled = false;
 
 private:
-    void SlideIn();
-    void Wipe();
-    void BoxOut();
-    void BoxIn();
-    void SplitOpen();
-    void SplitClose();
-    void RandomLines();
-    void Blinds();
+    static constexpr int32_t kLineCount = 800;
+
+    // Each draws step i (1-based) of its family; false when the step found Cancelled set.
+    bool SlideIn(int32_t i);
+    bool Wipe(int32_t i);
+    bool BoxOut(int32_t i);
+    bool BoxIn(int32_t i);
+    bool SplitOpen(int32_t i);
+    bool SplitClose(int32_t i);
+    bool RandomLines(int32_t i);
+    bool Blinds(int32_t i);
+    bool Step(int32_t i);
+    // The full reveal that closes box in, split close, random lines and blinds.
+    void Finish();
+    void End();
 
     // Copies the whole source with its top-left corner at (x, y).
     void DrawAt(int32_t x, int32_t y);
     // Gives every target pixel of the rectangle the source pixel at the same position.
     void Reveal(int32_t left, int32_t top, int32_t right, int32_t bottom);
+
+    bool FActive = false;
+    int32_t FStepCount = 0;
+    int32_t FStepsDrawn = 0;
+    // The random lines already drawn.
+    std::bitset<kLineCount> FUsed;
 };

@@ -4,6 +4,8 @@ class TTimerFactory;
 class TScreen;
 class TMediaControl;
 class TWavePlayer;
+class TFrameClockFactory;
+class TWorker;
 
 // The outside services a slide show uses, handed in by whoever builds the show: real ones in
 // the program, fakes in tests.
@@ -12,4 +14,9 @@ struct TShowServices {
     TScreen& Screen;
     TMediaControl& Media;
     TWavePlayer& Wave;
+    // Paces each effect over about a second of display frames; without it an effect is drawn
+    // whole within its tick, as a bitmap canvas wants.
+    TFrameClockFactory* Frames = nullptr;
+    // Decodes the next picture ahead of its tick; without it the tick decodes it.
+    TWorker* Worker = nullptr;
 };

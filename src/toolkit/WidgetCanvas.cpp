@@ -7,7 +7,8 @@
 
 #include "toolkit/QtColor.h"
 
-// Repaints the changed rectangle of its widget synchronously.
+// Marks the changed rectangle of its widget for the next paint: the drawing of one frame, many
+// operations at times, reaches the screen in one paint once the event loop runs again.
 class TWidgetCanvas::TRepaintingCanvas : public TCanvas {
 public:
     TRepaintingCanvas(TWidgetCanvas& widget, QImage* image) : TCanvas(image), FWidget(widget) {}
@@ -23,7 +24,7 @@ protected:
         const int top = static_cast<int>(std::floor(r.Top / dpr));
         const int right = static_cast<int>(std::ceil(r.Right / dpr));
         const int bottom = static_cast<int>(std::ceil(r.Bottom / dpr));
-        FWidget.repaint(left, top, right - left, bottom - top);
+        FWidget.update(left, top, right - left, bottom - top);
     }
 
 private:

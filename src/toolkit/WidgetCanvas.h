@@ -6,8 +6,9 @@
 #include "toolkit/Canvas.h"
 
 // A widget that is a canvas: drawing goes into the widget's own image, one image pixel per
-// device pixel, and every drawing operation repaints the rectangle it changed at once, so each
-// step of an effect reaches the screen without the effect ever processing events.
+// device pixel, and the rectangles the drawing operations changed are painted together at the
+// next pass of the event loop, so that the steps of an effect drawn within one display frame
+// reach the screen once.
 class TWidgetCanvas : public QWidget {
     Q_OBJECT
 

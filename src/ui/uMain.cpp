@@ -28,6 +28,7 @@
 #include "platform/SaverFlag.h"
 #include "toolkit/Picture.h"
 #include "toolkit/WidgetCanvas.h"
+#include "toolkit/Worker.h"
 #include "ui/BaFunction.h"
 #include "ui/FileDrop.h"
 #include "ui/Messages.h"
@@ -273,6 +274,8 @@ void TfrmMain::chkPicPreviewClick() {
 }
 
 void TfrmMain::UpdateThumbnail() {
+    // A newer request, or a hidden preview, makes any decode still under way stale.
+    const int request = ++FThumbnailRequest;
     if (!chkPicPreview->isChecked()) {
         imgPic->hide();
         return;
@@ -281,16 +284,54 @@ void TfrmMain::UpdateThumbnail() {
     if (file.empty() || !QFileInfo(QString::fromStdString(file)).isFile()) {
         return;
     }
-    TPicture picture;
-    picture.LoadFromFile(file);
-    const QRect place =
-        FitThumbnail(picture.Width(), picture.Height(), pnlPicBack->width(), pnlPicBack->height());
-    imgPic->setGeometry(place);
-    // Scaled once here rather than kept at full size: a camera picture would hold tens of
-    // megabytes for a thumbnail.
-    imgPic->setPixmap(QPixmap::fromImage(picture.Graphic().Image().scaled(
-        place.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
-    imgPic->show();
+    struct TThumbnail {
+        QRect Place;
+        QImage Image;
+        std::exception_ptr Error;
+    };
+    auto thumbnail = std::make_shared<TThumbnail>();
+    const QSize area = pnlPicBack->size();
+    auto make = [file, area, thumbnail] {
+        TPicture picture;
+        picture.LoadFromFile(file);
+        thumbnail->Place =
+            FitThumbnail(picture.Width(), picture.Height(), area.width(), area.height());
+        // Scaled once here rather than kept at full size: a camera picture would hold tens of
+        // megabytes for a thumbnail.
+        thumbnail->Image = picture.Graphic().Image().scaled(
+            thumbnail->Place.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    };
+    auto show = [this, thumbnail] {
+        imgPic->setGeometry(thumbnail->Place);
+        imgPic->setPixmap(QPixmap::fromImage(thumbnail->Image));
+        imgPic->show();
+    };
+    if (!FServices.Show.Worker) {
+        make();
+        show();
+        return;
+    }
+    // A camera picture takes most of a second to decode: the worker does it, and the window
+    // answers meanwhile.
+    FServices.Show.Worker->Post(
+        [make, thumbnail] {
+            try {
+                make();
+            } catch (...) {
+                thumbnail->Error = std::current_exception();
+            }
+        },
+        [this, alive = std::weak_ptr<char>(FAlive), request, thumbnail, show] {
+            if (!alive.lock() || request != FThumbnailRequest) {
+                return;
+            }
+            Guarded(this, [&] {
+                if (thumbnail->Error) {
+                    std::rethrow_exception(thumbnail->Error);
+                }
+                show();
+            });
+        });
 }
 
 void TfrmMain::btnSoundOpenClick() {

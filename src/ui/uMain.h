@@ -112,6 +112,10 @@ private:
     TPictureList FPictures;
     std::unique_ptr<TCdSound> FSound;
     std::unique_ptr<TCbScreenSaver> FPanelSaver;
+    // Thumbnails decoded on the worker: only the latest request is shown, and none after the
+    // window has gone.
+    int FThumbnailRequest = 0;
+    std::shared_ptr<char> FAlive = std::make_shared<char>();
     // The page whose LeavePage is still due; the tab control has already switched when it
     // tells us about a change.
     int FPageIndex = 0;

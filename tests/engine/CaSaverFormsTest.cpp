@@ -9,6 +9,7 @@
 #include "support/RecordingMediaControl.h"
 #include "support/RecordingWavePlayer.h"
 #include "support/FailingTimerFactory.h"
+#include "support/FakeFrameClock.h"
 #include "support/FakeScreen.h"
 #include "support/FakeTimer.h"
 #include "toolkit/WidgetCanvas.h"
@@ -33,6 +34,7 @@ class SaverFormTest : public QObject {
     Q_OBJECT
 
     TFakeTimerFactory* Timers = nullptr;
+    TFakeFrameClockFactory Frames;
     TFakeScreen Screen{SW, SH};
     TRecordingMediaControl* Media = nullptr;
     TRecordingWavePlayer Wave;
@@ -41,8 +43,8 @@ class SaverFormTest : public QObject {
     std::vector<std::string> Files;
     std::string PictureFile;
 
-    std::unique_ptr<TCaSaverForm> MakeForm() {
-        TShowServices services{*Timers, Screen, *Media, Wave};
+    std::unique_ptr<TCaSaverForm> MakeForm(bool paced = false) {
+        TShowServices services{*Timers, Screen, *Media, Wave, paced ? &Frames : nullptr};
         return std::make_unique<TCaSaverForm>(
             Settings.BackColor,
             TCaScreenSaverMain::FullScreen(Settings, Files, "/s/tune.mp3", services),
@@ -167,6 +169,21 @@ private slots:
         auto form = MakeForm();
         ShowRunning(*form);
         QTest::keyClick(form.get(), Qt::Key(key));
+        QVERIFY(!form->isVisible());
+        QCOMPARE(Timers->Destroyed, 1);
+        QCOMPARE(Count("stop mp"), 1);
+    }
+
+    // A key in the middle of a paced transition ends the show and closes the window at once,
+    // without waiting for the rest of the effect.
+    void keyMidTransitionEnds() {
+        auto form = MakeForm(true);
+        ShowRunning(*form);
+        QVERIFY(Timers->Last->Fire());
+        QVERIFY(Frames.Last->Started);
+        Frames.Last->Frame(300);
+        QVERIFY(Frames.Last->Started);
+        QTest::keyClick(form.get(), Qt::Key_A);
         QVERIFY(!form->isVisible());
         QCOMPARE(Timers->Destroyed, 1);
         QCOMPARE(Count("stop mp"), 1);

@@ -28,15 +28,14 @@
 #include "engine/CaSaverForms.h"
 #include "pack/InstallerReader.h"
 #include "settings/CodePage.h"
+#include "support/FailingTimerFactory.h"
 #include "support/FakeScreen.h"
 #include "support/FakeTimer.h"
+#include "support/FakeWorker.h"
 #include "support/RecordingFileBrowser.h"
 #include "support/RecordingMediaControl.h"
 #include "support/RecordingSaverFlag.h"
 #include "support/RecordingWavePlayer.h"
-#include "support/FailingTimerFactory.h"
-#include "support/FakeScreen.h"
-#include "support/FakeTimer.h"
 #include "toolkit/WidgetCanvas.h"
 #include "ui/BaFunction.h"
 #include "ui/Messages.h"
@@ -91,6 +90,7 @@ private slots:
     void keyboardSelectionShowsThumbnail();
     void dragSelectionShowsThumbnail();
     void undecodablePictureReportsAndKeepsThumbnail();
+    void thumbnailsDecodeOnTheWorker();
     void deletingOnlyEntryDisablesAtIdle();
     void deletingMiddleKeepsIndexAndThumbnail();
     void deletingLastSelectsNewLast();
@@ -420,6 +420,48 @@ void TMainWindowTest::undecodablePictureReportsAndKeepsThumbnail() {
     QVERIFY(FMessages[0].contains(bad.fileName()));
     QCOMPARE(thumbnail->geometry(), QRect(39, 0, 103, 137));
     QCOMPARE(thumbnail->pixmap().size(), QSize(103, 137));
+}
+
+// With a worker the window answers while a thumbnail decodes; only the latest selection is
+// shown, a failure is reported when its decode ends, and nothing arrives once the window is gone.
+void TMainWindowTest::thumbnailsDecodeOnTheWorker() {
+    TFakeWorker worker;
+    FForm.reset();
+    FForm = std::make_unique<TfrmMain>(
+        TWizardServices{{*FTimers, *FScreen, *FMedia, *FWave, nullptr, &worker},
+                        *FFlag,
+                        *FBrowser,
+                        *FDialogs,
+                        FDir->path().toStdString() + "/"});
+    FForm->show();
+    InsertRedAndBlue();
+    auto* thumbnail = Child<QLabel>("imgPic");
+    QVERIFY(!thumbnail->isVisible());
+    QTest::keyClick(Child<QListWidget>("lstPicFiles"), Qt::Key_Down);
+    QCOMPARE(worker.Jobs.size(), size_t(2));
+    QVERIFY(worker.RunNext());
+    QVERIFY(!thumbnail->isVisible());
+    QVERIFY(worker.RunNext());
+    QVERIFY(thumbnail->isVisible());
+    QCOMPARE(thumbnail->geometry(), QRect(39, 0, 103, 137));
+    QCOMPARE(thumbnail->pixmap().toImage().pixel(5, 5), qRgb(0, 0, 255));
+
+    QFile::remove(FDir->filePath("red.bmp"));
+    QFile bad(FDir->filePath("red.bmp"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("not a picture");
+    bad.close();
+    QTest::keyClick(Child<QListWidget>("lstPicFiles"), Qt::Key_Up);
+    QVERIFY(FMessages.isEmpty());
+    QVERIFY(worker.RunNext());
+    QCOMPARE(FMessages.size(), 1);
+    QVERIFY(FMessages[0].contains("red.bmp"));
+    QCOMPARE(thumbnail->pixmap().toImage().pixel(5, 5), qRgb(0, 0, 255));
+
+    QTest::keyClick(Child<QListWidget>("lstPicFiles"), Qt::Key_Down);
+    FForm.reset();
+    QVERIFY(worker.RunNext());
+    QCOMPARE(FMessages.size(), 1);
 }
 
 void TMainWindowTest::keyboardSelectionShowsThumbnail() {

@@ -1,0 +1,362 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <filesystem>
+#include <stdexcept>
+
+#include "engine/CaScreenSaverMain.h"
+#include "engine/CbScreenSaver.h"
+#include "support/FakeFrameClock.h"
+#include "support/FakeScreen.h"
+#include "support/FakeTimer.h"
+#include "support/FakeWorker.h"
+#include "support/RecordingCanvas.h"
+#include "support/RecordingMediaControl.h"
+#include "support/RecordingWavePlayer.h"
+#include "toolkit/Bitmap.h"
+#include "toolkit/Random.h"
+
+namespace {
+
+constexpr TColor Red = RGBColor(255, 0, 0);
+
+// Picture k: colour varies with the position, so that misplaced pixels show.
+std::shared_ptr<TBitmap> Picture(int k, int w, int h) {
+    auto b = std::make_shared<TBitmap>(w, h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            b->SetPixel(x, y, RGBColor(40 * k + x, 3 * y, 200 - 50 * k));
+        }
+    }
+    return b;
+}
+
+// A show of bitmaps held by the test; with Decoded set its pictures come through the worker.
+class TPacedSaver : public TCbScreenSaver {
+public:
+    TPacedSaver(TCanvas& target,
+                const TRect& rect,
+                const TSaverSettings& settings,
+                const TShowServices& services,
+                std::vector<std::shared_ptr<TBitmap>>& pictures,
+                int& destroyed)
+        : TCbScreenSaver(target, rect, settings, true, services)
+        , FPictures(pictures)
+        , FDestroyed(destroyed) {}
+    ~TPacedSaver() override { ++FDestroyed; }
+
+    bool Decoded = false;
+    bool FailDecode = false;
+    int Asked = 0;
+    // Decoded pictures released so far.
+    std::shared_ptr<int> Released = std::make_shared<int>(0);
+
+protected:
+    const TBitmap& GetPicture(int32_t index) override {
+        ++Asked;
+        return *FPictures.at(index);
+    }
+    std::string GetSoundFileName() override { return ""; }
+    TPictureJob PictureJob(int32_t index) override {
+        if (!Decoded) {
+            return {};
+        }
+        return [source = FPictures.at(index), released = Released, fail = FailDecode] {
+            if (fail) {
+                throw std::runtime_error("undecodable");
+            }
+            return std::shared_ptr<const TBitmap>(source.get(),
+                                                  [source, released](auto*) { ++*released; });
+        };
+    }
+
+private:
+    std::vector<std::shared_ptr<TBitmap>>& FPictures;
+    int& FDestroyed;
+};
+
+// What a run of a show left: every drawing call, the pixels and the generator.
+struct TOutcome {
+    std::vector<TDrawCall> Calls;
+    QImage Pixels;
+    uint32_t Seed;
+};
+
+class PacedShowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        InitSaverSettings(Settings);
+        Settings.IntervalSeconds = 5;
+        Settings.StretchImages = 1;
+        Settings.SequentialOrder = 1;
+        OnlyEffect(9);
+        RandSeed = 0;
+    }
+
+    void OnlyEffect(int effect) {
+        for (auto& flag : Settings.Transitions) {
+            flag = effect == 0;
+        }
+        if (effect != 0) {
+            Settings.Transitions[effect - 1] = 1;
+        }
+    }
+
+    // A show of `count` pictures on a w x h screen and target; paced and decoding as asked.
+    // The pictures are of the screen's size unless pw x ph is given.
+    void Make(int w, int h, int count, bool paced, bool decoded = false, int pw = 0, int ph = 0) {
+        Settings.PictureCount = static_cast<uint8_t>(count);
+        Pictures.clear();
+        for (int k = 0; k < count; ++k) {
+            Pictures.push_back(Picture(k, pw ? pw + 7 * k : w, ph ? ph : h));
+        }
+        Screen = std::make_unique<TFakeScreen>(w, h);
+        Target = std::make_unique<TRecordingCanvas>(w, h);
+        Frames.Last = nullptr;
+        TShowServices services{
+            Timers, *Screen, Media, Wave, paced ? &Frames : nullptr, decoded ? &Worker : nullptr};
+        auto saver = std::make_unique<TPacedSaver>(
+            *Target, Rect(0, 0, w - 1, h - 1), Settings, services, Pictures, Destroyed);
+        saver->Decoded = decoded;
+        saver->FailDecode = FailDecodes;
+        Saver = saver.get();
+        Owner = std::move(saver);
+        Owner->Start();
+    }
+
+    TFakeTimer& Timer() { return *Timers.Last; }
+    TFakeFrameClock& Clock() { return *Frames.Last; }
+
+    // Fires the tick and, when paced, delivers frames of the given lengths in turn until the
+    // effect has ended; answers how many frames it took.
+    int Tick(const std::vector<double>& frames = {20}) {
+        while (Worker.RunNext()) {
+        }
+        EXPECT_TRUE(Timer().Fire());
+        int n = 0;
+        while (Frames.Last && Clock().Started) {
+            EXPECT_FALSE(Timer().Enabled());
+            Clock().Frame(frames[n++ % frames.size()]);
+        }
+        EXPECT_TRUE(Timer().Enabled());
+        return n;
+    }
+
+    // Paced shows decode their pictures on the worker, whole ones on the test's thread; the
+    // pictures are fitted to the screen, larger or smaller than it.
+    TOutcome Play(bool paced, int w, int h, int pictures, int ticks) {
+        RandSeed = 4242;
+        Make(w, h, pictures, paced, paced, 2 * w + 3, h / 2 + 1);
+        for (int i = 0; i < ticks; ++i) {
+            Tick({7, 23, 16, 41, 3});
+        }
+        TOutcome outcome{Target->Calls, *Target->Image(), RandSeed};
+        TCbScreenSaver::Stop(Owner);
+        return outcome;
+    }
+
+    // Pixels of row y (of the whole target when y < 0) that no longer show the background.
+    int Revealed(int y) {
+        const int top = y < 0 ? 0 : y, bottom = y < 0 ? Target->Image()->height() : y + 1;
+        int n = 0;
+        for (int row = top; row < bottom; ++row) {
+            for (int x = 0; x < Target->Image()->width(); ++x) {
+                n += Target->Pixel(x, row) != Settings.BackColor;
+            }
+        }
+        return n;
+    }
+
+    TSaverSettings Settings{};
+    TFakeTimerFactory Timers;
+    TFakeFrameClockFactory Frames;
+    TFakeWorker Worker;
+    TRecordingMediaControl Media;
+    TRecordingWavePlayer Wave;
+    std::unique_ptr<TFakeScreen> Screen;
+    std::unique_ptr<TRecordingCanvas> Target;
+    std::vector<std::shared_ptr<TBitmap>> Pictures;
+    bool FailDecodes = false;
+    int Destroyed = 0;
+    TPacedSaver* Saver = nullptr;
+    std::unique_ptr<TCbScreenSaver> Owner;
+};
+
+void ExpectSame(const TOutcome& paced, const TOutcome& whole) {
+    ASSERT_EQ(paced.Calls.size(), whole.Calls.size());
+    for (size_t i = 0; i < paced.Calls.size(); ++i) {
+        const TDrawCall &a = paced.Calls[i], &b = whole.Calls[i];
+        ASSERT_TRUE(a.Copy == b.Copy && a.Rect == b.Rect && a.SourceRect == b.SourceRect &&
+                    (a.Pattern == nullptr) == (b.Pattern == nullptr))
+            << "call " << i;
+    }
+    EXPECT_TRUE(paced.Pixels == whole.Pixels);
+    EXPECT_EQ(paced.Seed, whole.Seed);
+}
+
+// On a 100-pixel square each of these effects has revealed 2k pixels of the middle row after
+// frame k of 20 ms (k/50 of its second): slide 1, wipe 9, box out 13, box in 14, split open 15
+// and split close 16 all grow by one column a side, or two in all, per fiftieth of a second.
+class StepsDueTest : public PacedShowTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(StepsDueTest, EachFrameDrawsTheStepsDueByThen) {
+    OnlyEffect(GetParam());
+    Make(100, 100, 1, true);
+    ASSERT_TRUE(Timer().Fire());
+    EXPECT_EQ(Revealed(50), 0);
+    for (int k = 1; k <= 50; ++k) {
+        ASSERT_TRUE(Clock().Frame(20));
+        ASSERT_EQ(Revealed(50), 2 * k) << "frame " << k;
+        // The picture's interval starts when its effect has ended, not before.
+        ASSERT_EQ(Timer().Enabled(), k == 50) << "frame " << k;
+    }
+    EXPECT_FALSE(Clock().Started);
+    EXPECT_EQ(Timer().Interval(), 5000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Effects, StepsDueTest, ::testing::Values(1, 9, 13, 14, 15, 16));
+
+// A late frame draws every step that fell due meanwhile; the effect ends on time.
+TEST_F(PacedShowTest, LateFramesCatchUpAndTheEffectTakesASecond) {
+    OnlyEffect(17);
+    Make(40, 800, 1, true);
+    ASSERT_TRUE(Timer().Fire());
+    Clock().Frame(500);
+    EXPECT_EQ(Target->Calls.size(), 1u + 400u);  // the background, then 400 strips
+    Clock().Frame(499);
+    EXPECT_TRUE(Clock().Started);
+    Clock().Frame(1);
+    EXPECT_FALSE(Clock().Started);
+    EXPECT_EQ(Target->Calls.size(), 1u + 800u + 1u);
+    EXPECT_EQ(Revealed(400), 40);
+}
+
+// Paced and decoding ahead or whole, a show draws the same calls, ends on the same pixels and
+// leaves the generator in the same state: each effect alone, then random pictures and effects.
+TEST_F(PacedShowTest, PacedShowDrawsWhatTheWholeRunDraws) {
+    for (int effect = 1; effect <= 20; ++effect) {
+        SCOPED_TRACE(effect);
+        OnlyEffect(effect);
+        ExpectSame(Play(true, 37, 23, 1, 1), Play(false, 37, 23, 1, 1));
+    }
+    OnlyEffect(0);
+    Settings.SequentialOrder = 0;
+    Settings.Description.ShowDescription = 1;
+    ExpectSame(Play(true, 41, 19, 3, 12), Play(false, 41, 19, 3, 12));
+}
+
+struct CancelCase {
+    int Effect;
+    int Revealed;  // of the 100 x 100 pixels after the stop
+};
+
+class CancelTest : public PacedShowTest, public ::testing::WithParamInterface<CancelCase> {};
+
+// Stopped after 10 frames (a fifth of the effect), the wipe and the slide stay where they were
+// (20 columns); the effects that close with a full reveal draw it, as a cancelled effect does.
+TEST_P(CancelTest, StopMidEffectEndsItAsACancel) {
+    OnlyEffect(GetParam().Effect);
+    Make(100, 100, 1, true);
+    ASSERT_TRUE(Timer().Fire());
+    for (int k = 0; k < 10; ++k) {
+        Clock().Frame(20);
+    }
+    ASSERT_LT(Revealed(-1), 100 * 100);
+    const uint32_t seed = RandSeed;
+    const size_t calls = Target->Calls.size();
+    TCbScreenSaver::Stop(Owner);
+    EXPECT_EQ(Destroyed, 1);
+    EXPECT_EQ(Timers.Destroyed, 1);
+    EXPECT_EQ(Revealed(-1), GetParam().Revealed);
+    EXPECT_LE(Target->Calls.size(), calls + 1);
+    // Random lines draw the next strip's number before they find the cancel, as in a whole run.
+    EXPECT_EQ(RandSeed != seed, GetParam().Effect == 17);
+}
+
+INSTANTIATE_TEST_SUITE_P(Effects,
+                         CancelTest,
+                         ::testing::Values(CancelCase{9, 2000},
+                                           CancelCase{1, 2000},
+                                           CancelCase{14, 10000},
+                                           CancelCase{17, 10000},
+                                           CancelCase{19, 10000}));
+
+// ---- Decoding on the worker
+
+// The next picture is decoded while the current one is on show; a tick that comes first waits
+// for it, and the picture is let go once the frame holds it.
+TEST_F(PacedShowTest, TickWaitsForTheDecodeAndTheNextDecodeFollowsTheEffect) {
+    Make(100, 100, 2, true, true);
+    ASSERT_EQ(Worker.Jobs.size(), 1u);
+    ASSERT_TRUE(Timer().Fire());
+    EXPECT_EQ(Target->Calls.size(), 1u);  // only the background
+    EXPECT_FALSE(Clock().Started);
+    ASSERT_TRUE(Worker.RunNext());
+    EXPECT_TRUE(Clock().Started);
+    EXPECT_EQ(*Saver->Released, 1);
+    EXPECT_TRUE(Worker.Jobs.empty());
+    while (Clock().Started) {
+        Clock().Frame(20);
+    }
+    EXPECT_EQ(Revealed(50), 100);
+    EXPECT_EQ(Saver->Asked, 0);
+    // Picture 2 is decoding before its tick is due.
+    EXPECT_EQ(Worker.Jobs.size(), 1u);
+    ASSERT_TRUE(Worker.RunNext());
+    EXPECT_EQ(Tick(), 50);
+    EXPECT_EQ(Saver->Asked, 0);
+}
+
+TEST_F(PacedShowTest, FailedDecodeFreezesTheShowAtItsTick) {
+    FailDecodes = true;
+    Make(10, 10, 1, true, true);
+    ASSERT_TRUE(Worker.RunNext());
+    EXPECT_TRUE(Timer().Fire());
+    EXPECT_FALSE(Timer().Enabled());
+    EXPECT_FALSE(Clock().Started);
+    EXPECT_EQ(Revealed(-1), 0);
+    TCbScreenSaver::Stop(Owner);
+    EXPECT_EQ(Destroyed, 1);
+}
+
+// Stopped while its decode runs, the show is gone at once; the decode ends later, finds no
+// show and lets its picture go.
+TEST_F(PacedShowTest, StopDuringADecodeNeitherWaitsNorLeaks) {
+    Make(20, 20, 1, true, true);
+    ASSERT_TRUE(Timer().Fire());
+    const std::shared_ptr<int> released = Saver->Released;
+    TCbScreenSaver::Stop(Owner);
+    EXPECT_EQ(Destroyed, 1);
+    ASSERT_EQ(Worker.Jobs.size(), 1u);
+    const size_t calls = Target->Calls.size();
+    EXPECT_TRUE(Worker.RunNext());
+    EXPECT_EQ(*released, 1);
+    EXPECT_EQ(Target->Calls.size(), calls);
+}
+
+// A show of files decodes each one with a picture holder of the job's own.
+TEST_F(PacedShowTest, FileShowDecodesOnTheWorker) {
+    const std::string file = (std::filesystem::temp_directory_path() /
+                              ("kavro-paced-" + std::to_string(::getpid()) + ".bmp"))
+                                 .string();
+    QImage red(4, 4, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(QString::fromStdString(file)));
+    const std::vector<std::string> files{file};
+    Settings.PictureCount = 1;
+    TFakeScreen screen(8, 8);
+    TBitmap target(8, 8);
+    TShowServices services{Timers, screen, Media, Wave, nullptr, &Worker};
+    Owner = std::make_unique<TCaScreenSaverMain>(
+        target.Canvas(), Rect(0, 0, 7, 7), Settings, files, "", false, services);
+    Owner->Start();
+    ASSERT_TRUE(Timer().Fire());
+    EXPECT_NE(target.Pixels(3, 3), Red);
+    ASSERT_TRUE(Worker.RunNext());
+    std::filesystem::remove(file);
+    EXPECT_EQ(target.Pixels(3, 3), Red);
+    EXPECT_EQ(target.Pixels(7, 7), Red);
+}
+
+}  // namespace
