@@ -1,7 +1,8 @@
 #include "pack/BuildInstaller.h"
 
-#include <QDir>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "pack/CaPackSetup.h"
 
@@ -30,8 +31,10 @@ void BuildInstaller(const std::string& targetPath,
     progressStep();
     setup->AddMarker();
     progressStep();
-    // A folder that cannot be made shows up as the save's own error.
-    QDir().mkpath(QString::fromStdString(outputDir));
+    // A folder that cannot be made shows up as the save's own error. The name is taken as the
+    // bytes it is.
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(outputDir), ignored);
     progressStep();
     setup->SaveToFile(targetPath);
     progressStep();
