@@ -236,9 +236,9 @@ std::string ReadBmpHeader(const unsigned char* d, size_t size, TBmpHeader& h) {
         const uint64_t stride = (rowBits + 31) / 32 * 4;
         const uint64_t have = size - pixelsAt;
         const uint64_t last = (rowBits + 7) / 8;
-        const bool fits = h.Height == 0 || stride == 0 ||
-                          (uint64_t(h.Height - 1) <= (have - std::min(have, last)) / stride &&
-                           last <= have);
+        const bool fits =
+            h.Height == 0 || stride == 0 ||
+            (uint64_t(h.Height - 1) <= (have - std::min(have, last)) / stride && last <= have);
         if (!fits) {
             return "文件比文件头声明的短，像素数据不完整";
         }

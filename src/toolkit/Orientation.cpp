@@ -34,9 +34,7 @@ int OrientationFromTiff(const unsigned char* d, size_t size) {
     auto u16 = [&](size_t at) {
         return static_cast<uint16_t>(little ? d[at] | (d[at + 1] << 8) : (d[at] << 8) | d[at + 1]);
     };
-    auto u32 = [&](size_t at) {
-        return little ? Le32(d + at) : Be32(d + at);
-    };
+    auto u32 = [&](size_t at) { return little ? Le32(d + at) : Be32(d + at); };
     const size_t ifd = u32(4);
     if (ifd > size || size - ifd < 2) {
         return 1;

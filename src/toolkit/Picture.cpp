@@ -357,8 +357,8 @@ void LoadWithQt(const unsigned char* data,
         qtFail();
     }
     const bool alpha = decoded.hasAlphaChannel();
-    decoded = std::move(decoded).convertToFormat(alpha ? QImage::Format_ARGB32
-                                                       : QImage::Format_RGB32);
+    decoded =
+        std::move(decoded).convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     Compose(bitmap,
             decoded.width(),
             decoded.height(),
@@ -389,14 +389,13 @@ void LoadHeif(const unsigned char* data,
     CheckSize(fileName, heif.Width(), heif.Height());
     const bool alpha = heif.HasAlpha();
     const int channels = alpha ? 4 : 3;
-    Compose(
-        bitmap, heif.Width(), heif.Height(), 1, alpha, back, [&](int y, uint32_t* row) {
-            const uint8_t* s = heif.Row(y);
-            for (int x = 0; x < heif.Width(); ++x, s += channels) {
-                const uint32_t a = alpha ? s[3] : 255;
-                row[x] = (a << 24) | (s[0] << 16) | (s[1] << 8) | s[2];
-            }
-        });
+    Compose(bitmap, heif.Width(), heif.Height(), 1, alpha, back, [&](int y, uint32_t* row) {
+        const uint8_t* s = heif.Row(y);
+        for (int x = 0; x < heif.Width(); ++x, s += channels) {
+            const uint32_t a = alpha ? s[3] : 255;
+            row[x] = (a << 24) | (s[0] << 16) | (s[1] << 8) | s[2];
+        }
+    });
 }
 
 // The decoder the content asks for, whatever the extension says; fallback when none is known.

@@ -9,8 +9,8 @@
 // Why a file operation failed with errno `error`; `writing` picks the wording for a target.
 std::string FileErrorReason(int error, bool writing = false);
 
-// The reason a file of mode st_mode cannot be read as a picture or sound ("是文件夹，不是普通文件"),
-// or empty for a regular file.
+// The reason a file of mode st_mode cannot be read as a picture or sound
+// ("是文件夹，不是普通文件"), or empty for a regular file.
 std::string NotRegularReason(unsigned mode);
 
 // The second line every file message of ours carries: "<fileName>：<reason>".

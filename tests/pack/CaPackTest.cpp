@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <QBuffer>
@@ -95,15 +94,14 @@ TEST(CaPackSave, FailingWriteKeepsTheOldFile) {
     std::string bytes = TPackFiles::Pattern(200000, 3);
     pack.AddBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
     // The file size limit lets 64 KiB through, then write() fails with EFBIG.
-    EXPECT_EQ(
-        InChildWithLimit(
-            RLIMIT_FSIZE,
-            65536,
-            [&] {
-                return ErrorOf([&] { pack.SaveToFile(target); }) ==
-                       "Stream write error\n" + target + "：文件超过了系统允许的大小";
-            }),
-        0);
+    EXPECT_EQ(InChildWithLimit(RLIMIT_FSIZE,
+                               65536,
+                               [&] {
+                                   return ErrorOf([&] { pack.SaveToFile(target); }) ==
+                                          "Stream write error\n" + target +
+                                              "：文件超过了系统允许的大小";
+                               }),
+              0);
     EXPECT_EQ(TPackFiles::Read(target), old);
     EXPECT_EQ(files.Entries(), std::vector<std::string>{"out.exe"});
 }
@@ -128,15 +126,14 @@ TEST(CaPackSave, WriteFailingInALaterChunkKeepsTheOldFile) {
     TCaPack pack;
     pack.AddBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
     // The first 8 MiB piece is written whole; the second stops at 9 MiB.
-    EXPECT_EQ(
-        InChildWithLimit(
-            RLIMIT_FSIZE,
-            9 << 20,
-            [&] {
-                return ErrorOf([&] { pack.SaveToFile(target); }) ==
-                       "Stream write error\n" + target + "：文件超过了系统允许的大小";
-            }),
-        0);
+    EXPECT_EQ(InChildWithLimit(RLIMIT_FSIZE,
+                               9 << 20,
+                               [&] {
+                                   return ErrorOf([&] { pack.SaveToFile(target); }) ==
+                                          "Stream write error\n" + target +
+                                              "：文件超过了系统允许的大小";
+                               }),
+              0);
     EXPECT_EQ(TPackFiles::Read(target), old);
     EXPECT_EQ(files.Entries(), std::vector<std::string>{"out.exe"});
 }

@@ -11,10 +11,10 @@
 #include <thread>
 
 #include "engine/CdSound.h"
-#include "support/RecordingMediaControl.h"
-#include "support/RecordingWavePlayer.h"
 #include "platform/SdlMediaControl.h"
 #include "platform/SdlWavePlayer.h"
+#include "support/RecordingMediaControl.h"
+#include "support/RecordingWavePlayer.h"
 #include "support/SoundFiles.h"
 
 namespace fs = std::filesystem;

@@ -23,13 +23,13 @@
 
 #include "engine/CaSaverForms.h"
 #include "pack/InstallerReader.h"
+#include "support/FailingTimerFactory.h"
+#include "support/FakeScreen.h"
+#include "support/FakeTimer.h"
 #include "support/RecordingFileBrowser.h"
 #include "support/RecordingMediaControl.h"
 #include "support/RecordingSaverFlag.h"
 #include "support/RecordingWavePlayer.h"
-#include "support/FailingTimerFactory.h"
-#include "support/FakeScreen.h"
-#include "support/FakeTimer.h"
 #include "toolkit/WidgetCanvas.h"
 #include "ui/BaFunction.h"
 #include "ui/Messages.h"
@@ -735,8 +735,9 @@ void TMainWindowTest::missingSoundFailsBuildAndClearsProgress() {
     LeaveTitle();
     Child<QPushButton>("btnCreate")->click();
 
-    QCOMPARE(FMessages,
-             QStringList({"KAVRO|" + QStringLiteral("无法打开文件 %1\n%1：文件不存在").arg(missing)}));
+    QCOMPARE(
+        FMessages,
+        QStringList({"KAVRO|" + QStringLiteral("无法打开文件 %1\n%1：文件不存在").arg(missing)}));
     QCOMPARE(FForm->Settings().SoundIncluded, 0);
     QCOMPARE(FForm->Settings().PlaySound, 0);
     QCOMPARE(QByteArray(FForm->Settings().SoundExt, 5), QByteArray(".mp3\0", 5));
