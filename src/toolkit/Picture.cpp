@@ -1,12 +1,16 @@
 #include "toolkit/Picture.h"
 
 #include <jpeglib.h>
+#include <unistd.h>
 
 #include <QBuffer>
 #include <QImageReader>
+#include <cerrno>
 #include <cmath>
 #include <csetjmp>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -22,15 +26,25 @@ namespace {
 constexpr int MaxSide = 20000;
 constexpr uint64_t MaxBytes = uint64_t{1} << 30;
 
+std::string LoadMessage(const std::string& fileName, const std::string& reason) {
+    return "无法载入图片 \"" + fileName + "\"：" + reason;
+}
+
+// The content cannot be decoded.
 [[noreturn]] void Fail(const std::string& fileName, const std::string& reason) {
-    throw std::runtime_error("无法载入图片 \"" + fileName + "\"：" + reason);
+    throw TPictureDecodeError(LoadMessage(fileName, reason));
+}
+
+// The file cannot be read, or its extension has no decoder.
+[[noreturn]] void FailFile(const std::string& fileName, const std::string& reason) {
+    throw std::runtime_error(LoadMessage(fileName, reason));
 }
 
 const TPictureFormat& CheckExtension(std::string_view ext, const std::string& fileName) {
     const TPictureFormat* format = FindPictureFormat(ext);
     if (format == nullptr) {
-        Fail(fileName,
-             ext.empty() ? "文件没有扩展名" : "不支持的文件类型 \"" + std::string(ext) + "\"");
+        FailFile(fileName,
+                 ext.empty() ? "文件没有扩展名" : "不支持的文件类型 \"" + std::string(ext) + "\"");
     }
     return *format;
 }
@@ -199,8 +213,10 @@ void Compose(TBitmap& bitmap,
     }
 }
 
+// Decodes the size bytes at data or, when file is given, what it reads from file.
 void LoadJpeg(const unsigned char* data,
               size_t size,
+              FILE* file,
               const std::string& fileName,
               int boxWidth,
               int boxHeight,
@@ -220,7 +236,14 @@ void LoadJpeg(const unsigned char* data,
     // Without a backing store, libjpeg refuses to allocate past this instead of trying.
     jpeg.Info.mem->max_memory_to_use = static_cast<long>(MaxBytes);
     // The source refuses empty input with a fatal error of its own.
-    if (!JpegRun(&error, [&] { jpeg_mem_src(&jpeg.Info, data, size); }) ||
+    if (!JpegRun(&error,
+                 [&] {
+                     if (file) {
+                         jpeg_stdio_src(&jpeg.Info, file);
+                     } else {
+                         jpeg_mem_src(&jpeg.Info, data, size);
+                     }
+                 }) ||
         !JpegRun(&error, [&] { jpeg_save_markers(&jpeg.Info, JPEG_APP0 + 1, 0xFFFF); }) ||
         !JpegRun(&error, [&] { jpeg_read_header(&jpeg.Info, TRUE); })) {
         jpegFail();
@@ -433,10 +456,30 @@ void TPicture::SetTargetSize(int width, int height) {
 void TPicture::LoadFromFile(const std::string& fileName) {
     const std::string ext = FileExtLower(fileName);
     CheckExtension(ext, fileName);
-    std::string bytes;
     std::string reason;
+    const int fd = OpenRegularFile(fileName, reason);
+    if (fd < 0) {
+        FailFile(fileName, reason);
+    }
+    // A JPEG is decoded as it is read: a picture of hundreds of megabytes shown at screen size
+    // then never holds its file in memory. Everything else is read whole first.
+    std::unique_ptr<FILE, int (*)(FILE*)> file(::fdopen(fd, "rb"), std::fclose);
+    if (!file) {
+        ::close(fd);
+        FailFile(fileName, FileErrorReason(errno));
+    }
+    unsigned char head[3] = {};
+    const bool jpeg = std::fread(head, 1, 3, file.get()) == 3 && head[0] == 0xFF &&
+                      head[1] == 0xD8 && head[2] == 0xFF;
+    if (jpeg) {
+        std::rewind(file.get());
+        LoadJpeg(nullptr, 0, file.get(), fileName, FTargetWidth, FTargetHeight, FBitmap);
+        return;
+    }
+    file.reset();
+    std::string bytes;
     if (!ReadRegularFile(fileName, bytes, reason)) {
-        Fail(fileName, reason);
+        FailFile(fileName, reason);
     }
     LoadFromBytes(bytes.data(), bytes.size(), ext, fileName);
 }
@@ -449,7 +492,7 @@ void TPicture::LoadFromBytes(const void* data,
     const auto* bytes = static_cast<const unsigned char*>(data);
     switch (DecoderByContent(bytes, size, format.Decoder)) {
         case TPictureDecoder::Jpeg:
-            LoadJpeg(bytes, size, displayName, FTargetWidth, FTargetHeight, FBitmap);
+            LoadJpeg(bytes, size, nullptr, displayName, FTargetWidth, FTargetHeight, FBitmap);
             break;
         case TPictureDecoder::Bmp:
             LoadBmp(bytes, size, displayName, FBitmap);

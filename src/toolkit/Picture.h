@@ -1,10 +1,18 @@
 #pragma once
 
 #include <cstddef>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
 #include "toolkit/Bitmap.h"
+
+// What TPicture throws when a file's content cannot be decoded, as opposed to a file that
+// cannot be read or an extension without a decoder (std::runtime_error).
+class TPictureDecodeError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
 // A picture loaded from a file or from bytes, upright as its EXIF orientation says. The
 // extension must be one of PictureFormats; the decoder is chosen by the content, and by the
@@ -16,7 +24,8 @@ public:
     TPicture();
 
     // Throws std::runtime_error naming the file and the reason when the file is missing or no
-    // regular file, its extension has no decoder, its data cannot be decoded or it is too large.
+    // regular file or its extension has no decoder; TPictureDecodeError when its data cannot be
+    // decoded or it is too large.
     void LoadFromFile(const std::string& fileName);
     // Decodes size bytes at data; ext is the lower-cased extension with its dot, as FileExtLower
     // gives it. Throws as LoadFromFile does, naming displayName, for every reason but a missing

@@ -240,6 +240,7 @@ void TfrmMain::UpdateThumbnail() {
         return;
     }
     TPicture picture;
+    picture.SetTargetSize(pnlPicBack->width(), pnlPicBack->height());
     picture.LoadFromFile(file);
     const QRect place =
         FitThumbnail(picture.Width(), picture.Height(), pnlPicBack->width(), pnlPicBack->height());
