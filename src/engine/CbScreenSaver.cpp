@@ -5,6 +5,7 @@
 #include "engine/CcTransition.h"
 #include "engine/CdSound.h"
 #include "toolkit/Bitmap.h"
+#include "toolkit/Picture.h"
 #include "toolkit/Random.h"
 #include "toolkit/Rounding.h"
 #include "toolkit/Screen.h"
@@ -147,6 +148,16 @@ void TCbScreenSaver::Tick() {
             PickEffect();
         }
         if (!FStopping) {
+            FTimer->SetInterval(static_cast<uint32_t>(FIntervalMs));
+            FTimer->SetEnabled(true);
+        }
+        FFailedPictures.reset();
+    } catch (const TPictureDecodeError&) {
+        // A picture that cannot be decoded is skipped: nothing is drawn for it and the next one
+        // comes at the next interval. Once every picture has failed since the last frame shown,
+        // the show stays as it is, like after any other failure.
+        FFailedPictures.set(static_cast<size_t>(FPictureIndex));
+        if (!FStopping && FFailedPictures.count() < FSettings.PictureCount) {
             FTimer->SetInterval(static_cast<uint32_t>(FIntervalMs));
             FTimer->SetEnabled(true);
         }
