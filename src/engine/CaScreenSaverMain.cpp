@@ -1,5 +1,7 @@
 #include "engine/CaScreenSaverMain.h"
 
+#include "toolkit/Screen.h"
+
 namespace {
 
 TSaverSettings ShowCopy(const TSaverSettings& settings, bool inPanel) {
@@ -21,7 +23,14 @@ TCaScreenSaverMain::TCaScreenSaverMain(TCanvas& targetCanvas,
                                        const TShowServices& services)
     : TCbScreenSaver(targetCanvas, targetRect, ShowCopy(settings, inPanel), false, services)
     , FPictureFiles(pictureFiles)
-    , FSoundFileName(soundFileName) {}
+    , FSoundFileName(soundFileName) {
+    // Pictures fitted to the screen-sized frame need no more pixels than it has; transparent
+    // ones show the show's background.
+    FPictureLoader.SetBackColor(settings.BackColor);
+    if (inPanel || settings.StretchImages != 0) {
+        FPictureLoader.SetTargetSize(services.Screen.Width(), services.Screen.Height());
+    }
+}
 
 TShowFactory TCaScreenSaverMain::FullScreen(const TSaverSettings& settings,
                                             const std::vector<std::string>& pictureFiles,
@@ -41,8 +50,9 @@ const TBitmap& TCaScreenSaverMain::GetPicture(int32_t index) {
 }
 
 TCbScreenSaver::TPictureJob TCaScreenSaverMain::PictureJob(int32_t index) {
-    return [file = FPictureFiles.at(static_cast<size_t>(index))] {
-        auto picture = std::make_shared<TPicture>();
+    auto picture = std::make_shared<TPicture>();
+    picture->CopyOptions(FPictureLoader);
+    return [file = FPictureFiles.at(static_cast<size_t>(index)), picture] {
         picture->LoadFromFile(file);
         return std::shared_ptr<const TBitmap>(picture, &picture->Graphic());
     };

@@ -6,6 +6,7 @@
 #include "engine/CdSound.h"
 #include "toolkit/Bitmap.h"
 #include "toolkit/FrameClock.h"
+#include "toolkit/Picture.h"
 #include "toolkit/Random.h"
 #include "toolkit/Rounding.h"
 #include "toolkit/Screen.h"
@@ -208,6 +209,15 @@ void TCbScreenSaver::ShowNextFrame() {
             PickEffect();
         }
         if (!FStopping && !(FTransition->Active() && FFrameClock)) {
+            EffectEnded();
+        }
+        FFailedPictures.reset();
+    } catch (const TPictureDecodeError&) {
+        // A picture that cannot be decoded is skipped: nothing is drawn for it and the next one
+        // comes at the next interval. Once every picture has failed since the last frame shown,
+        // the show stays as it is, like after any other failure.
+        FFailedPictures.set(static_cast<size_t>(FPictureIndex));
+        if (!FStopping && FFailedPictures.count() < FSettings.PictureCount) {
             EffectEnded();
         }
     } catch (...) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -91,6 +92,8 @@ private:
     TWorker* FWorker;
     bool FStopping = false;
     int32_t FPictureIndex = 0;
+    // The pictures that failed to decode since the last frame shown.
+    std::bitset<256> FFailedPictures;
     int32_t FIntervalMs;
 
     // Settings that no caller should pass (no picture, no effect) leave the show inert: it

@@ -1,5 +1,7 @@
 #include "engine/CdSound.h"
 
+#include <sys/stat.h>
+
 #include "platform/MediaControl.h"
 #include "platform/WavePlayer.h"
 #include "toolkit/FileExt.h"
@@ -30,6 +32,12 @@ void TCdSound::KindFromExtension(const std::string& ext) {
 void TCdSound::Play(const std::string& fileName) {
     if (!Idle) {
         Stop();
+    }
+    // A FIFO, a folder or a device is not played: a player opening a FIFO would wait on it
+    // forever. A missing file goes on to the players, which fail on it quietly.
+    struct stat info;
+    if (::stat(fileName.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        return;
     }
     Idle = false;
     // The extension as written: KindFromExtension lowers it itself.

@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 
 #include <QDir>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "pack/CaPackSetup.h"
 
@@ -32,8 +34,10 @@ void BuildInstaller(const std::string& targetPath,
     progressStep();
     setup->AddMarker();
     progressStep();
-    // A folder that cannot be made shows up as the save's own error.
-    QDir().mkpath(QString::fromStdString(outputDir));
+    // A folder that cannot be made shows up as the save's own error. The name is taken as the
+    // bytes it is.
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(outputDir), ignored);
     progressStep();
     setup->SaveToFile(targetPath);
     // The installer file is a program that runs when started: executable as far as the

@@ -1,19 +1,21 @@
 #include "pack/CaPack.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <random>
 #include <stdexcept>
 
 #include "pack/InstallerFormat.h"
 #include "toolkit/HugePages.h"
+#include "toolkit/UserFile.h"
 
 namespace {
 
@@ -22,6 +24,16 @@ const char* const OutOfMemoryMessage = "Out of memory while expanding memory str
 
 // Writes are handed to the disk in pieces of this size while the next piece is copied.
 constexpr int64_t WriteChunk = int64_t{8} << 20;
+
+const char* const ReadErrorMessage = "Stream read error";
+const char* const WriteErrorMessage = "Stream write error";
+
+// A fixed first line and, below it, the file and the reason.
+std::runtime_error FileError(const std::string& first,
+                             const std::string& fileName,
+                             const std::string& reason) {
+    return std::runtime_error(first + "\n" + FileReasonLine(fileName, reason));
+}
 
 // Writes count bytes to fd, starting the disk write of each chunk as soon as it is in the page
 // cache, so that the final flush waits for the last chunk rather than for the whole file.
@@ -108,20 +120,32 @@ void TCaPack::AddMarker() {
 }
 
 int32_t TCaPack::AddStream(QIODevice& source) {
+    return Append(source, nullptr);
+}
+
+int32_t TCaPack::Append(QIODevice& source, const std::string* fileName) {
     int64_t length = source.size();
     CheckRoom(length);
     if (!source.seek(0)) {
-        throw std::runtime_error("Stream read error");
+        throw std::runtime_error(ReadErrorMessage);
     }
     int32_t start = FSize;
     char* tail = Extend(length);
     int64_t done = 0;
     while (done < length) {
+        errno = 0;
         int64_t got = source.read(tail + done, length - done);
         if (got <= 0) {
+            const int error = errno;
             FStream.resize(start);
             FSize = start;
-            throw std::runtime_error("Stream read error");
+            if (!fileName) {
+                throw std::runtime_error(ReadErrorMessage);
+            }
+            // Nothing to read before the promised length: the file was cut meanwhile.
+            throw FileError(ReadErrorMessage,
+                            *fileName,
+                            got == 0 || error == 0 ? "文件在读取时被修改" : FileErrorReason(error));
         }
         done += got;
     }
@@ -129,23 +153,65 @@ int32_t TCaPack::AddStream(QIODevice& source) {
 }
 
 int32_t TCaPack::AddFile(const std::string& fileName) {
-    // Opened read-only: this platform has no share modes to keep other writers out meanwhile.
-    QFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        throw std::runtime_error("无法打开文件 " + fileName);
+    // Opened read-only by the name's own bytes: this platform has no share modes to keep other
+    // writers out meanwhile. A FIFO or a device is refused rather than waited on.
+    std::string reason;
+    const int fd = OpenRegularFile(fileName, reason);
+    if (fd < 0) {
+        throw FileError("无法打开文件 " + fileName, fileName, reason);
     }
-    return AddStream(file);
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw FileError("无法打开文件 " + fileName, fileName, "系统错误");
+    }
+    return Append(file, &fileName);
 }
 
 void TCaPack::SaveToFile(const std::string& fileName) {
-    QSaveFile file(QString::fromStdString(fileName));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        throw std::runtime_error("无法创建文件 " + fileName);
+    // Written beside the target under a name of its own and renamed over it once every byte is
+    // on disk, all by the name's own bytes: a failure leaves the old target as it was and
+    // removes the new file.
+    struct stat info;
+    const bool replacing = ::stat(fileName.c_str(), &info) == 0;
+    if (replacing && !S_ISREG(info.st_mode)) {
+        throw FileError("无法创建文件 " + fileName, fileName, NotRegularReason(info.st_mode));
     }
-    // commit() flushes the data to disk before the rename. The flush stays: without a journal on
-    // the disk, nothing else orders the data before the rename, and a power loss could leave the
-    // target empty or torn. The chunked write has most of it on its way by then.
-    if (!WriteAll(file.handle(), FStream.constData(), FSize) || !file.commit()) {
-        throw std::runtime_error("Stream write error");
+    std::random_device entropy;
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = fileName + ".kavro-" + std::to_string(entropy() % 1000000000u);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (fd < 0) {
+        throw FileError("无法创建文件 " + fileName, fileName, FileErrorReason(errno, true));
+    }
+    if (replacing) {
+        // The replaced file keeps its permissions.
+        ::fchmod(fd, info.st_mode & 07777);
+    }
+    // The flush before the rename stays: without a journal on the disk, nothing else orders the
+    // data before the rename, and a power loss could leave the target empty or torn. The chunked
+    // write has most of it on its way by then.
+    errno = 0;
+    bool ok = WriteAll(fd, FStream.constData(), FSize) && ::fsync(fd) == 0;
+    int error = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temporary.c_str(), fileName.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        throw FileError(WriteErrorMessage,
+                        fileName,
+                        error == 0 ? "磁盘空间不足" : FileErrorReason(error, true));
     }
 }

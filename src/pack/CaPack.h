@@ -24,9 +24,11 @@ public:
     void AddMarker();
     // Appends the whole content of source, wherever its position was; returns its length.
     int32_t AddStream(QIODevice& source);
-    // Appends a whole file, opened read-only; returns its length.
+    // Appends a whole regular file, opened read-only; returns its length. Errors name the file
+    // and the reason on a second line.
     int32_t AddFile(const std::string& fileName);
-    // Replaces fileName with the stream's bytes only once all of them are written.
+    // Replaces fileName with the stream's bytes only once all of them are written; the old file
+    // stays when anything fails. Errors name the file and the reason on a second line.
     void SaveToFile(const std::string& fileName);
 
     int32_t Size() const { return FSize; }
@@ -46,6 +48,8 @@ protected:
     int32_t FSize = 0;
 
 private:
+    // AddStream; a read that fails names fileName and the reason when it is given.
+    int32_t Append(QIODevice& source, const std::string* fileName);
     // Makes the stream's capacity at least capacity bytes.
     void Grow(int64_t capacity);
     char* Extend(int64_t count);

@@ -1,6 +1,7 @@
 #include "pack/CaPackImages.h"
 
-#include <QFileInfo>
+#include <sys/stat.h>
+
 #include <stdexcept>
 
 #include "settings/SaverSettings.h"
@@ -16,7 +17,10 @@ void TCaPackImages::AddImages(const std::vector<std::string>& fileNames) {
     // cannot be read counts 0 and fails when it is opened.
     int64_t total = ImagePackDirectoryLength + sizeof(int32_t);
     for (const std::string& fileName : fileNames) {
-        total += QFileInfo(QString::fromStdString(fileName)).size();
+        struct stat info;
+        if (::stat(fileName.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+            total += info.st_size;
+        }
     }
     Reserve(total);
     FImageCount = static_cast<uint8_t>(fileNames.size());

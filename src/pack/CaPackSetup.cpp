@@ -1,7 +1,8 @@
 #include "pack/CaPackSetup.h"
 
+#include <sys/stat.h>
+
 #include <QBuffer>
-#include <QFileInfo>
 #include <memory>
 
 #include "pack/CaPackImages.h"
@@ -15,7 +16,8 @@ TCaPackSetup::TCaPackSetup(const std::string& title, const std::string& programD
 bool TCaPackSetup::AddStub(const char* name, int32_t& offset, int32_t& size) {
     std::string fileName = FProgramDir + name;
     // Only an ordinary file is a stub: a folder of that name would fail the whole build.
-    if (!QFileInfo(QString::fromStdString(fileName)).isFile()) {
+    struct stat info;
+    if (::stat(fileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
         return false;
     }
     offset = FSize;

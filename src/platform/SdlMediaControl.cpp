@@ -4,7 +4,6 @@
 #include <SDL_mixer.h>
 
 #include <climits>
-#include <cstdio>
 #include <cstring>
 #include <string_view>
 
@@ -19,23 +18,6 @@ bool HasTag(std::span<const uint8_t> data, size_t at, const char* tag) {
 
 uint32_t ReadUint32(std::span<const uint8_t> data, size_t at) {
     return data[at] | data[at + 1] << 8 | data[at + 2] << 16 | uint32_t(data[at + 3]) << 24;
-}
-
-// Reads the whole file; answers false for a missing or unreadable file or a folder.
-bool ReadFile(const std::string& fileName, std::vector<uint8_t>& data) {
-    std::FILE* file = std::fopen(fileName.c_str(), "rb");
-    if (!file) {
-        return false;
-    }
-    data.clear();
-    uint8_t buffer[65536];
-    size_t got = 0;
-    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        data.insert(data.end(), buffer, buffer + got);
-    }
-    const bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    return !failed;
 }
 
 }  // namespace
@@ -101,7 +83,7 @@ int TSdlMediaControl::Open(const std::string& fileName) {
     if (!FAudio.Open()) {
         return ErrNoDevice;
     }
-    if (!ReadFile(fileName, FData)) {
+    if (!TSdlAudio::ReadSoundFile(fileName, FData)) {
         FData.clear();
         return ErrCannotRead;
     }

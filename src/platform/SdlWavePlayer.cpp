@@ -2,6 +2,9 @@
 
 #include <SDL_mixer.h>
 
+#include <climits>
+#include <vector>
+
 TSdlWavePlayer::~TSdlWavePlayer() {
     Halt();
 }
@@ -14,7 +17,14 @@ bool TSdlWavePlayer::PlaySound(const char* fileName, uint32_t flags) {
     if (!FAudio.Open()) {
         return false;
     }
-    FChunk = Mix_LoadWAV(fileName);
+    // Read here rather than by SDL, which would wait forever on a FIFO; the chunk keeps a
+    // decoded copy of its own.
+    std::vector<uint8_t> data;
+    if (!TSdlAudio::ReadSoundFile(fileName, data) || data.size() > size_t(INT_MAX)) {
+        TSdlAudio::LogFailure("cannot read a wave file");
+        return false;
+    }
+    FChunk = Mix_LoadWAV_RW(SDL_RWFromConstMem(data.data(), int(data.size())), 1);
     if (!FChunk) {
         TSdlAudio::LogFailure("cannot decode a wave file");
         return false;

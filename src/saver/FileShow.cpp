@@ -11,8 +11,10 @@
 #include "pack/InstallerReader.h"
 #include "platform/SdlMediaControl.h"
 #include "platform/SdlWavePlayer.h"
+#include "toolkit/QtFrameClock.h"
 #include "toolkit/QtScreen.h"
 #include "toolkit/QtTimer.h"
+#include "toolkit/QtWorker.h"
 
 TFileShow::TFileShow(TCanvas& targetCanvas,
                      const TRect& targetRect,
@@ -22,7 +24,14 @@ TFileShow::TFileShow(TCanvas& targetCanvas,
                      const TShowServices& services)
     : TCbScreenSaver(targetCanvas, targetRect, settings, false, services)
     , FReader(reader)
-    , FSoundFileName(soundFileName) {}
+    , FSoundFileName(soundFileName) {
+    // As the wizard's show does: fitted pictures are decoded no larger than the screen, and
+    // transparent ones show the background.
+    FPicture.SetBackColor(settings.BackColor);
+    if (settings.StretchImages != 0) {
+        FPicture.SetTargetSize(services.Screen.Width(), services.Screen.Height());
+    }
+}
 
 TShowFactory TFileShow::Factory(const TInstallerReader& reader,
                                 const TSaverSettings& settings,
@@ -40,6 +49,21 @@ const TBitmap& TFileShow::GetPicture(int32_t index) {
                            FReader.PictureExt(index),
                            FReader.FileName() + " #" + std::to_string(index + 1));
     return FPicture.Graphic();
+}
+
+// The reader reads with pread, so a worker thread may read the picture's bytes while the show
+// goes on.
+TCbScreenSaver::TPictureJob TFileShow::PictureJob(int32_t index) {
+    auto picture = std::make_shared<TPicture>();
+    picture->CopyOptions(FPicture);
+    return [&reader = FReader, index, picture] {
+        const std::string bytes = reader.PictureBytes(index);
+        picture->LoadFromBytes(bytes.data(),
+                               bytes.size(),
+                               reader.PictureExt(index),
+                               reader.FileName() + " #" + std::to_string(index + 1));
+        return std::shared_ptr<const TBitmap>(picture, &picture->Graphic());
+    };
 }
 
 std::string TFileShow::GetSoundFileName() {
@@ -96,7 +120,9 @@ std::string PlayShowFullScreen(const TInstallerReader& reader, bool quiet) {
         TQtScreen screen;
         TSdlMediaControl media;
         TSdlWavePlayer wave;
-        const TShowServices services{timers, screen, media, wave};
+        TQtFrameClockFactory frames;
+        TQtWorker worker;
+        const TShowServices services{timers, screen, media, wave, &frames, &worker};
         TCaSaverForm form(settings.BackColor, TFileShow::Factory(reader, settings, soundName, services), screen);
         form.OnShowError = [&failure](const std::exception& error) { failure = error.what(); };
         form.RunSaver();

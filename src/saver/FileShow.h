@@ -27,6 +27,7 @@ public:
 
 protected:
     const TBitmap& GetPicture(int32_t index) override;
+    TPictureJob PictureJob(int32_t index) override;
     std::string GetSoundFileName() override;
 
 private:

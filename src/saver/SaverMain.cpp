@@ -20,8 +20,10 @@
 #include "saver/FileShow.h"
 #include "saver/SaverArgs.h"
 #include "saver/SaverHost.h"
+#include "toolkit/QtFrameClock.h"
 #include "toolkit/QtScreen.h"
 #include "toolkit/QtTimer.h"
+#include "toolkit/QtWorker.h"
 #include "toolkit/WidgetCanvas.h"
 
 namespace fs = std::filesystem;
@@ -96,7 +98,9 @@ int RunHosted(QApplication& app,
     THostScreen screen(host);
     screen.Update();
     TQtTimerFactory timers;
-    const TShowServices services{timers, screen, media, wave};
+    TQtFrameClockFactory frames;
+    TQtWorker worker;
+    const TShowServices services{timers, screen, media, wave, &frames, &worker};
 
     TWidgetCanvas canvas;
     canvas.setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowTransparentForInput);

@@ -177,7 +177,17 @@ void TCanvas::Draw(int x, int y, const TBitmap& graphic) {
 }
 
 void TCanvas::StretchDraw(const TRect& r, const TBitmap& graphic) {
-    TRect changed = Blit(r, graphic.Image(), {0, 0, graphic.Width(), graphic.Height()});
+    const int dw = r.Width(), dh = r.Height(), sw = graphic.Width(), sh = graphic.Height();
+    TRect changed;
+    if (Drawable() && dw > 0 && dh > 0 && dw <= sw && dh <= sh && (dw < sw || dh < sh)) {
+        // Shrinking averages the source pixels that each destination pixel covers: dropping
+        // them makes fine detail shimmer and small text unreadable. Enlarging repeats pixels.
+        const QImage smaller =
+            graphic.Image().scaled(dw, dh, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        changed = Blit(r, smaller, {0, 0, dw, dh});
+    } else {
+        changed = Blit(r, graphic.Image(), {0, 0, sw, sh});
+    }
     if (!changed.IsEmpty()) {
         Changed(changed);
     }

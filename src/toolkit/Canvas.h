@@ -43,7 +43,8 @@ public:
     virtual void CopyRect(const TRect& dest, TCanvas& source, const TRect& sourceRect);
     // Draws a graphic unscaled with its top-left corner at (x, y).
     virtual void Draw(int x, int y, const TBitmap& graphic);
-    // Scales a graphic to fill r exactly, dropping or repeating pixels.
+    // Scales a graphic to fill r exactly: shrinking averages the pixels each destination pixel
+    // covers, enlarging (in either direction) repeats pixels.
     virtual void StretchDraw(const TRect& r, const TBitmap& graphic);
     // Writes UTF-8 text with its top-left corner at (x, y); with a solid brush the text cell
     // (text width x font height) is filled with the brush colour first. Text needs a

@@ -2,35 +2,50 @@
 
 #include <jerror.h>
 #include <jpeglib.h>
+#include <unistd.h>
 
 #include <QBuffer>
 #include <QImageReader>
 #include <cerrno>
+#include <cmath>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <stdexcept>
-#include <system_error>
+#include <vector>
 
+#include "toolkit/BmpDecoder.h"
 #include "toolkit/FileExt.h"
+#include "toolkit/HeifDecoder.h"
+#include "toolkit/Orientation.h"
 #include "toolkit/PictureFormats.h"
+#include "toolkit/UserFile.h"
 
 namespace {
 
 constexpr int MaxSide = 20000;
 constexpr uint64_t MaxBytes = uint64_t{1} << 30;
 
+std::string LoadMessage(const std::string& fileName, const std::string& reason) {
+    return "无法载入图片 \"" + fileName + "\"：" + reason;
+}
+
+// The content cannot be decoded.
 [[noreturn]] void Fail(const std::string& fileName, const std::string& reason) {
-    throw std::runtime_error("无法载入图片 \"" + fileName + "\"：" + reason);
+    throw TPictureDecodeError(LoadMessage(fileName, reason));
+}
+
+// The file cannot be read, or its extension has no decoder.
+[[noreturn]] void FailFile(const std::string& fileName, const std::string& reason) {
+    throw std::runtime_error(LoadMessage(fileName, reason));
 }
 
 const TPictureFormat& CheckExtension(std::string_view ext, const std::string& fileName) {
     const TPictureFormat* format = FindPictureFormat(ext);
     if (format == nullptr) {
-        Fail(fileName,
-             ext.empty() ? "文件没有扩展名" : "不支持的文件类型 \"" + std::string(ext) + "\"");
+        FailFile(fileName,
+                 ext.empty() ? "文件没有扩展名" : "不支持的文件类型 \"" + std::string(ext) + "\"");
     }
     return *format;
 }
@@ -87,25 +102,29 @@ bool JpegRun(TJpegError* error, TStep&& step) {
     return true;
 }
 
-// Decodes every row into rows first .. first + stride * (height - 1).
-bool JpegReadRows(jpeg_decompress_struct* cinfo,
-                  TJpegError* error,
-                  unsigned char* first,
-                  ptrdiff_t stride) {
+// Decodes every row, a batch at a time into batch (JpegBatch rows of output_width pixels), and
+// hands each row to sink(y, row).
+enum { JpegBatch = 16 };
+template <class TSink>
+bool JpegReadRows(jpeg_decompress_struct* cinfo, TJpegError* error, uint32_t* batch, TSink& sink) {
     if (setjmp(error->Jump)) {
         return false;
     }
-    enum { Batch = 16 };
-    JSAMPROW rows[Batch];
+    JSAMPROW rows[JpegBatch];
+    const size_t width = cinfo->output_width;
+    for (int i = 0; i < JpegBatch; ++i) {
+        rows[i] = reinterpret_cast<JSAMPROW>(batch + width * i);
+    }
     while (cinfo->output_scanline < cinfo->output_height) {
         JDIMENSION count = cinfo->output_height - cinfo->output_scanline;
-        if (count > Batch) {
-            count = Batch;
+        if (count > JpegBatch) {
+            count = JpegBatch;
         }
-        for (JDIMENSION i = 0; i < count; ++i) {
-            rows[i] = first + stride * static_cast<ptrdiff_t>(cinfo->output_scanline + i);
+        const JDIMENSION first = cinfo->output_scanline;
+        const JDIMENSION got = jpeg_read_scanlines(cinfo, rows, count);
+        for (JDIMENSION i = 0; i < got; ++i) {
+            sink(static_cast<int>(first + i), batch + width * i);
         }
-        jpeg_read_scanlines(cinfo, rows, count);
     }
     return true;
 }
@@ -116,30 +135,107 @@ struct TJpegDecompressor {
     ~TJpegDecompressor() { jpeg_destroy_decompress(&Info); }
 };
 
-// CMYK rows as libjpeg gives them, 4 bytes a pixel, into RGB32 in place. Adobe writers store
+// One row of CMYK as libjpeg gives it, 4 bytes a pixel, into RGB32 in place. Adobe writers store
 // CMYK inverted (0 = full ink), which is what nearly every CMYK JPEG holds.
-void CmykToRgb32(QImage& image, bool inverted) {
-    for (int y = 0; y < image.height(); ++y) {
-        uchar* p = image.scanLine(y);
-        for (int x = 0; x < image.width(); ++x, p += 4) {
-            int c = p[0], m = p[1], ye = p[2], k = p[3];
-            if (!inverted) {
-                c = 255 - c;
-                m = 255 - m;
-                ye = 255 - ye;
-                k = 255 - k;
-            }
-            const int r = (c * k + 127) / 255;
-            const int g = (m * k + 127) / 255;
-            const int b = (ye * k + 127) / 255;
-            reinterpret_cast<uint32_t*>(p)[0] = 0xFF000000u | (r << 16) | (g << 8) | b;
+void CmykRowToRgb32(uint32_t* row, int width, bool inverted) {
+    auto* p = reinterpret_cast<unsigned char*>(row);
+    for (int x = 0; x < width; ++x, p += 4) {
+        int c = p[0], m = p[1], ye = p[2], k = p[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            ye = 255 - ye;
+            k = 255 - k;
         }
+        const int r = (c * k + 127) / 255;
+        const int g = (m * k + 127) / 255;
+        const int b = (ye * k + 127) / 255;
+        row[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
     }
 }
 
+// The size a picture of width x height takes when fitted into a box keeping its shape, as the
+// show fits it: the box's height when the picture is relatively taller, else its width.
+void FitInto(int width, int height, int boxWidth, int boxHeight, int& fitWidth, int& fitHeight) {
+    const double box = static_cast<double>(boxWidth) / boxHeight;
+    const double picture = static_cast<double>(width) / height;
+    if (box >= picture) {
+        fitHeight = boxHeight;
+        fitWidth = static_cast<int>(std::nearbyint(boxHeight * picture));
+    } else {
+        fitWidth = boxWidth;
+        fitHeight = static_cast<int>(std::nearbyint(boxWidth / picture));
+    }
+}
+
+// The stored size a picture needs at least to be drawn into the target box: the fitted size,
+// turned back to the stored picture's sides. Zero when it needs its full size.
+bool NeededSize(int storedWidth,
+                int storedHeight,
+                int orientation,
+                int boxWidth,
+                int boxHeight,
+                int& neededWidth,
+                int& neededHeight) {
+    if (boxWidth <= 0 || boxHeight <= 0) {
+        return false;
+    }
+    const bool swap = SwapsSides(orientation);
+    const int uprightWidth = swap ? storedHeight : storedWidth;
+    const int uprightHeight = swap ? storedWidth : storedHeight;
+    int fw, fh;
+    FitInto(uprightWidth, uprightHeight, boxWidth, boxHeight, fw, fh);
+    if (fw >= uprightWidth || fh >= uprightHeight) {
+        return false;
+    }
+    neededWidth = std::max(1, swap ? fh : fw);
+    neededHeight = std::max(1, swap ? fw : fh);
+    return true;
+}
+
+uint32_t Over(uint32_t argb, uint32_t back) {
+    const uint32_t a = argb >> 24;
+    if (a == 255) {
+        return argb;
+    }
+    auto mix = [&](int shift) {
+        const uint32_t f = (argb >> shift) & 0xFF, b = (back >> shift) & 0xFF;
+        return ((f * a + b * (255 - a) + 127) / 255) << shift;
+    };
+    return 0xFF000000u | mix(16) | mix(8) | mix(0);
+}
+
+// Sizes bitmap for the upright picture and writes the stored rows into it, each row fetched as
+// ARGB32 by fetch(y, row), transparent pixels drawn over back.
+template <class TFetch>
+void Compose(TBitmap& bitmap,
+             int storedWidth,
+             int storedHeight,
+             int orientation,
+             bool alpha,
+             TColor back,
+             TFetch&& fetch) {
+    const bool swap = SwapsSides(orientation);
+    bitmap.SetSize(swap ? storedHeight : storedWidth, swap ? storedWidth : storedHeight);
+    const uint32_t backRgb =
+        0xFF000000u | (ColorRed(back) << 16) | (ColorGreen(back) << 8) | ColorBlue(back);
+    std::vector<uint32_t> row(storedWidth);
+    for (int y = 0; y < storedHeight; ++y) {
+        fetch(y, row.data());
+        for (uint32_t& p : row) {
+            p = alpha ? Over(p, backRgb) : p | 0xFF000000u;
+        }
+        WriteStoredRow(bitmap.Image(), orientation, storedWidth, storedHeight, y, row.data());
+    }
+}
+
+// Decodes the size bytes at data or, when file is given, what it reads from file.
 void LoadJpeg(const unsigned char* data,
               size_t size,
+              FILE* file,
               const std::string& fileName,
+              int boxWidth,
+              int boxHeight,
               TBitmap& bitmap) {
     TJpegError error;
     TJpegDecompressor jpeg;
@@ -154,11 +250,28 @@ void LoadJpeg(const unsigned char* data,
     // Without a backing store, libjpeg refuses to allocate past this instead of trying.
     jpeg.Info.mem->max_memory_to_use = static_cast<long>(MaxBytes);
     // The source refuses empty input with a fatal error of its own.
-    if (!JpegRun(&error, [&] { jpeg_mem_src(&jpeg.Info, data, size); }) ||
+    if (!JpegRun(&error,
+                 [&] {
+                     if (file) {
+                         jpeg_stdio_src(&jpeg.Info, file);
+                     } else {
+                         jpeg_mem_src(&jpeg.Info, data, size);
+                     }
+                 }) ||
+        !JpegRun(&error, [&] { jpeg_save_markers(&jpeg.Info, JPEG_APP0 + 1, 0xFFFF); }) ||
         !JpegRun(&error, [&] { jpeg_read_header(&jpeg.Info, TRUE); })) {
         jpegFail();
     }
     CheckSize(fileName, jpeg.Info.image_width, jpeg.Info.image_height);
+    int orientation = 1;
+    for (jpeg_saved_marker_ptr m = jpeg.Info.marker_list; m != nullptr; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1) {
+            orientation = OrientationFromExifSegment(m->data, m->data_length);
+            if (orientation != 1) {
+                break;
+            }
+        }
+    }
     const bool cmyk =
         jpeg.Info.jpeg_color_space == JCS_CMYK || jpeg.Info.jpeg_color_space == JCS_YCCK;
     // BGRA rather than BGRX: libjpeg-turbo then sets the fourth byte to 0xFF, as RGB32 wants.
@@ -167,50 +280,82 @@ void LoadJpeg(const unsigned char* data,
     jpeg.Info.do_fancy_upsampling = TRUE;
     jpeg.Info.scale_num = 1;
     jpeg.Info.scale_denom = 1;
+    // The smallest of libjpeg's fast scales that still gives the size the picture is drawn at.
+    int neededWidth, neededHeight;
+    if (NeededSize(jpeg.Info.image_width,
+                   jpeg.Info.image_height,
+                   orientation,
+                   boxWidth,
+                   boxHeight,
+                   neededWidth,
+                   neededHeight)) {
+        for (unsigned denom : {8u, 4u, 2u}) {
+            if ((jpeg.Info.image_width + denom - 1) / denom >= unsigned(neededWidth) &&
+                (jpeg.Info.image_height + denom - 1) / denom >= unsigned(neededHeight)) {
+                jpeg.Info.scale_denom = denom;
+                break;
+            }
+        }
+    }
     if (!JpegRun(&error, [&] { jpeg_start_decompress(&jpeg.Info); })) {
         jpegFail();
     }
     if (jpeg.Info.output_components != 4) {
         Fail(fileName, "不支持的 JPEG 颜色空间");
     }
-    bitmap.SetSize(static_cast<int>(jpeg.Info.output_width),
-                   static_cast<int>(jpeg.Info.output_height));
+    const int width = static_cast<int>(jpeg.Info.output_width);
+    const int height = static_cast<int>(jpeg.Info.output_height);
+    const bool swap = SwapsSides(orientation);
+    bitmap.SetSize(swap ? height : width, swap ? width : height);
     QImage& image = bitmap.Image();
-    if (!JpegReadRows(&jpeg.Info, &error, image.bits(), image.bytesPerLine())) {
+    std::vector<uint32_t> batch(static_cast<size_t>(width) * JpegBatch);
+    const bool inverted = jpeg.Info.saw_Adobe_marker;
+    auto sink = [&](int y, uint32_t* row) {
+        if (cmyk) {
+            CmykRowToRgb32(row, width, inverted);
+        }
+        WriteStoredRow(image, orientation, width, height, y, row);
+    };
+    if (!JpegReadRows(&jpeg.Info, &error, batch.data(), sink)) {
         jpegFail();
-    }
-    if (cmyk) {
-        CmykToRgb32(image, jpeg.Info.saw_Adobe_marker);
     }
     // Trailing garbage after the picture is no reason to refuse it.
     JpegRun(&error, [&] { jpeg_finish_decompress(&jpeg.Info); });
 }
 
-// Width and height from a BMP header; Qt gives top-down pictures a negative height.
-bool BmpSize(const unsigned char* h, size_t size, int64_t& width, int64_t& height) {
-    if (size < 26 || h[0] != 'B' || h[1] != 'M') {
-        return false;
+void LoadBmp(const unsigned char* data, size_t size, const std::string& fileName, TBitmap& bitmap) {
+    TBmpHeader header;
+    std::string reason = ReadBmpHeader(data, size, header);
+    // A picture too large is refused for that, whatever else is wrong with it.
+    if (header.Width > 0 && header.Height > 0) {
+        CheckSize(fileName, header.Width, header.Height);
     }
-    auto u16 = [&](int i) { return static_cast<uint32_t>(h[i] | (h[i + 1] << 8)); };
-    auto i32 = [&](int i) { return static_cast<int32_t>(u16(i) | (u16(i + 2) << 16)); };
-    if (i32(14) == 12) {
-        width = u16(18);
-        height = u16(20);
-    } else {
-        width = i32(18);
-        height = i32(22);
-        height = height < 0 ? -height : height;
+    if (!reason.empty()) {
+        Fail(fileName, "BMP 数据无法解码（" + reason + "）");
     }
-    return true;
+    CheckSize(fileName, header.Width, header.Height);
+    bitmap.SetSize(header.Width, header.Height);
+    reason = DecodeBmpPixels(data, size, header, bitmap.Image());
+    if (!reason.empty()) {
+        Fail(fileName, "BMP 数据无法解码（" + reason + "）");
+    }
 }
 
-void LoadBmp(const unsigned char* data, size_t size, const std::string& fileName, TBitmap& bitmap) {
-    int64_t width = 0, height = 0;
-    if (!BmpSize(data, size, width, height)) {
-        Fail(fileName, "BMP 数据无法解码（文件头不完整）");
-    }
-    if (width > 0 && height > 0) {
-        CheckSize(fileName, width, height);
+// PNG and WebP through Qt's readers. WebP's reader is a plugin that a machine may lack.
+void LoadWithQt(const unsigned char* data,
+                size_t size,
+                TPictureDecoder decoder,
+                const std::string& fileName,
+                int boxWidth,
+                int boxHeight,
+                TColor back,
+                TBitmap& bitmap) {
+    const QByteArray format = decoder == TPictureDecoder::Png ? "png" : "webp";
+    const char* name = decoder == TPictureDecoder::Png ? "PNG" : "WebP";
+    if (!QImageReader::supportedImageFormats().contains(format)) {
+        Fail(fileName,
+             std::string("本机无法解码 ") + name + " 图片，请安装软件包 " +
+                 (decoder == TPictureDecoder::Png ? "libqt6gui6" : "qt6-image-formats-plugins"));
     }
     // The bytes are only borrowed for the read, not copied.
     const QByteArray borrowed =
@@ -218,56 +363,137 @@ void LoadBmp(const unsigned char* data, size_t size, const std::string& fileName
     QBuffer buffer;
     buffer.setData(borrowed);
     buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "bmp");
+    QImageReader reader(&buffer, format);
     reader.setAutoTransform(false);
+    auto qtFail = [&] {
+        Fail(fileName,
+             std::string(name) + " 数据无法解码（" + reader.errorString().toStdString() + "）");
+    };
+    const QSize stored = reader.size();
+    if (!stored.isValid()) {
+        qtFail();
+    }
+    CheckSize(fileName, stored.width(), stored.height());
     // Qt's own limit is lower than ours; the size is already checked.
     if (QImageReader::allocationLimit() < static_cast<int>(MaxBytes >> 20)) {
         QImageReader::setAllocationLimit(static_cast<int>(MaxBytes >> 20));
     }
+    const int orientation = OrientationFromContainer(data, size);
+    int neededWidth, neededHeight;
+    if (NeededSize(stored.width(),
+                   stored.height(),
+                   orientation,
+                   boxWidth,
+                   boxHeight,
+                   neededWidth,
+                   neededHeight)) {
+        reader.setScaledSize(QSize(neededWidth, neededHeight));
+    }
     QImage decoded;
     if (!reader.read(&decoded) || decoded.isNull()) {
-        Fail(fileName, "BMP 数据无法解码（" + reader.errorString().toStdString() + "）");
+        qtFail();
     }
-    if (decoded.format() != QImage::Format_RGB32) {
-        decoded = decoded.convertToFormat(QImage::Format_RGB32);
+    const bool alpha = decoded.hasAlphaChannel();
+    decoded =
+        std::move(decoded).convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    Compose(bitmap,
+            decoded.width(),
+            decoded.height(),
+            orientation,
+            alpha,
+            back,
+            [&](int y, uint32_t* row) {
+                std::memcpy(row, decoded.constScanLine(y), decoded.width() * sizeof(uint32_t));
+            });
+}
+
+void LoadHeif(const unsigned char* data,
+              size_t size,
+              const std::string& fileName,
+              TColor back,
+              TBitmap& bitmap) {
+    THeifPicture heif;
+    int width = 0, height = 0;
+    std::string reason = heif.Open(data, size, width, height);
+    if (!reason.empty()) {
+        Fail(fileName, reason);
     }
-    bitmap.SetSize(decoded.width(), decoded.height());
-    QImage& image = bitmap.Image();
-    const size_t bytes = static_cast<size_t>(decoded.width()) * 4;
-    for (int y = 0; y < decoded.height(); ++y) {
-        std::memcpy(image.scanLine(y), decoded.constScanLine(y), bytes);
+    CheckSize(fileName, width, height);
+    reason = heif.Decode();
+    if (!reason.empty()) {
+        Fail(fileName, reason);
     }
+    CheckSize(fileName, heif.Width(), heif.Height());
+    const bool alpha = heif.HasAlpha();
+    const int channels = alpha ? 4 : 3;
+    Compose(bitmap, heif.Width(), heif.Height(), 1, alpha, back, [&](int y, uint32_t* row) {
+        const uint8_t* s = heif.Row(y);
+        for (int x = 0; x < heif.Width(); ++x, s += channels) {
+            const uint32_t a = alpha ? s[3] : 255;
+            row[x] = (a << 24) | (s[0] << 16) | (s[1] << 8) | s[2];
+        }
+    });
+}
+
+// The decoder the content asks for, whatever the extension says; fallback when none is known.
+TPictureDecoder DecoderByContent(const unsigned char* d, size_t size, TPictureDecoder fallback) {
+    static const unsigned char png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (size >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF) {
+        return TPictureDecoder::Jpeg;
+    }
+    if (size >= 8 && std::memcmp(d, png, 8) == 0) {
+        return TPictureDecoder::Png;
+    }
+    if (size >= 12 && std::memcmp(d, "RIFF", 4) == 0 && std::memcmp(d + 8, "WEBP", 4) == 0) {
+        return TPictureDecoder::WebP;
+    }
+    if (THeifPicture::Sniff(d, size)) {
+        return TPictureDecoder::Heif;
+    }
+    // Two letters are a weak sign: a BMP is only taken for one when its header is whole.
+    if (size >= 26 && d[0] == 'B' && d[1] == 'M' && d[14] <= 124 && d[15] == 0 && d[16] == 0 &&
+        d[17] == 0) {
+        return TPictureDecoder::Bmp;
+    }
+    return fallback;
 }
 
 }  // namespace
 
 TPicture::TPicture() : FBitmap(0, 0) {}
 
+void TPicture::SetTargetSize(int width, int height) {
+    FTargetWidth = std::max(width, 0);
+    FTargetHeight = std::max(height, 0);
+}
+
 void TPicture::LoadFromFile(const std::string& fileName) {
     const std::string ext = FileExtLower(fileName);
     CheckExtension(ext, fileName);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(std::filesystem::path(fileName), ec)) {
-        Fail(fileName, "文件不存在");
+    std::string reason;
+    const int fd = OpenRegularFile(fileName, reason);
+    if (fd < 0) {
+        FailFile(fileName, reason);
     }
+    // A JPEG is decoded as it is read: a picture of hundreds of megabytes shown at screen size
+    // then never holds its file in memory. Everything else is read whole first.
+    std::unique_ptr<FILE, int (*)(FILE*)> file(::fdopen(fd, "rb"), std::fclose);
+    if (!file) {
+        ::close(fd);
+        FailFile(fileName, FileErrorReason(errno));
+    }
+    unsigned char head[3] = {};
+    const bool jpeg = std::fread(head, 1, 3, file.get()) == 3 && head[0] == 0xFF &&
+                      head[1] == 0xD8 && head[2] == 0xFF;
+    if (jpeg) {
+        std::rewind(file.get());
+        LoadJpeg(nullptr, 0, file.get(), fileName, FTargetWidth, FTargetHeight, FBitmap);
+        return;
+    }
+    file.reset();
     std::string bytes;
-    const uintmax_t expected = std::filesystem::file_size(std::filesystem::path(fileName), ec);
-    if (!ec && expected < MaxBytes) {
-        bytes.reserve(expected);
-    }
-    {
-        std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(fileName.c_str(), "rb"), std::fclose);
-        if (!file) {
-            Fail(fileName, std::generic_category().message(errno));
-        }
-        char chunk[65536];
-        size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-            bytes.append(chunk, got);
-        }
-        if (std::ferror(file.get())) {
-            Fail(fileName, std::generic_category().message(errno));
-        }
+    if (!ReadRegularFile(fileName, bytes, reason)) {
+        FailFile(fileName, reason);
     }
     LoadFromBytes(bytes.data(), bytes.size(), ext, fileName);
 }
@@ -278,9 +504,26 @@ void TPicture::LoadFromBytes(const void* data,
                              const std::string& displayName) {
     const TPictureFormat& format = CheckExtension(ext, displayName);
     const auto* bytes = static_cast<const unsigned char*>(data);
-    if (format.Decoder == TPictureDecoder::Jpeg) {
-        LoadJpeg(bytes, size, displayName, FBitmap);
-    } else {
-        LoadBmp(bytes, size, displayName, FBitmap);
+    switch (DecoderByContent(bytes, size, format.Decoder)) {
+        case TPictureDecoder::Jpeg:
+            LoadJpeg(bytes, size, nullptr, displayName, FTargetWidth, FTargetHeight, FBitmap);
+            break;
+        case TPictureDecoder::Bmp:
+            LoadBmp(bytes, size, displayName, FBitmap);
+            break;
+        case TPictureDecoder::Png:
+        case TPictureDecoder::WebP:
+            LoadWithQt(bytes,
+                       size,
+                       DecoderByContent(bytes, size, format.Decoder),
+                       displayName,
+                       FTargetWidth,
+                       FTargetHeight,
+                       FBackColor,
+                       FBitmap);
+            break;
+        case TPictureDecoder::Heif:
+            LoadHeif(bytes, size, displayName, FBackColor, FBitmap);
+            break;
     }
 }

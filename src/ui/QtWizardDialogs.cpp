@@ -83,6 +83,7 @@ void AddPreviewPane(QFileDialog& dialog) {
             }
             try {
                 TPicture picture;
+                picture.SetTargetSize(PreviewSize - 4, PreviewSize - 4);
                 picture.LoadFromFile(path.toStdString());
                 preview->setPixmap(
                     QPixmap::fromImage(picture.Graphic().Image().scaled(PreviewSize - 4,

@@ -293,6 +293,7 @@ void TfrmMain::UpdateThumbnail() {
     const QSize area = pnlPicBack->size();
     auto make = [file, area, thumbnail] {
         TPicture picture;
+        picture.SetTargetSize(area.width(), area.height());
         picture.LoadFromFile(file);
         thumbnail->Place =
             FitThumbnail(picture.Width(), picture.Height(), area.width(), area.height());

@@ -2,15 +2,16 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 
 #include "engine/CaScreenSaverMain.h"
 #include "engine/CbScreenSaver.h"
-#include "support/RecordingMediaControl.h"
-#include "support/RecordingWavePlayer.h"
 #include "support/FakeScreen.h"
 #include "support/FakeTimer.h"
+#include "support/RecordingMediaControl.h"
+#include "support/RecordingWavePlayer.h"
 #include "toolkit/Bitmap.h"
 #include "toolkit/Random.h"
 
@@ -723,6 +724,43 @@ TEST_F(FileShowTest, ShorterListThanPictureCountFreezes) {
     ASSERT_TRUE(Timer().Fire());
     EXPECT_FALSE(Timer().Enabled());
     EXPECT_EQ(Target->Pixels(0, 0), Red);
+}
+
+// Pictures that cannot be decoded are skipped, each in its own interval, without drawing: the
+// show goes on to the next good one. Only when all of them fail does it stay on its background.
+TEST_F(FileShowTest, DamagedPicturesAreSkippedUntilAllHaveFailed) {
+    const std::string jpeg = Write("whole.jpg", 16, 16, Red);
+    std::filesystem::resize_file(jpeg, 20);  // cut inside its header
+    auto text = [&](const std::string& name, const std::string& bytes) {
+        std::ofstream((Dir / name).string(), std::ios::binary) << bytes;
+        return (Dir / name).string();
+    };
+    const TColor green = RGBColor(0, 255, 0);
+    Files = {Write("a.bmp", 4, 4, Red),
+             text("notes.jpg", "shopping list"),
+             text("empty.jpg", ""),
+             jpeg,
+             Write("e.bmp", 4, 4, green)};
+    MakeMain(false, 4, 4);
+    Owner->Start();
+    const TColor seen[] = {Red, Red, Red, Red, green, Red, Red};
+    for (TColor want : seen) {
+        ASSERT_TRUE(Timer().Fire());
+        EXPECT_TRUE(Timer().Enabled());
+        EXPECT_EQ(Timer().Interval(), 5000u);
+        EXPECT_EQ(BoundsOfNot(want), TRect{});
+    }
+    TCbScreenSaver::Stop(Owner);
+
+    Files = {text("x.jpg", "x"), text("y.bmp", "y"), jpeg};
+    MakeMain(false, 4, 4);
+    Owner->Start();
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(Timer().Fire()) << i;
+    }
+    EXPECT_FALSE(Timer().Enabled());
+    EXPECT_EQ(BoundsOfNot(Back), TRect{});
+    TCbScreenSaver::Stop(Owner);
 }
 
 // In the panel, pictures are always fitted; the full-screen show follows the settings.

@@ -1,4 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QTemporaryDir>
 
 #include "engine/CdSound.h"
 #include "support/RecordingMediaControl.h"
@@ -196,3 +199,20 @@ INSTANTIATE_TEST_SUITE_P(Table,
                                          KindCase{".", skNone}));
 
 }  // namespace
+
+// A FIFO or a folder as the sound is never handed to a player, which would wait on the FIFO
+// forever; the player stays idle.
+TEST(CdSoundFiles, FifoAndFolderAreNotPlayed) {
+    QTemporaryDir dir;
+    const std::string fifo = dir.filePath("pipe.mp3").toStdString();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    TRecordingMediaControl media;
+    TRecordingWavePlayer wave;
+    TCdSound sound(media, wave);
+    for (const std::string& name : {fifo, dir.path().toStdString() + "/"}) {
+        sound.Play(name);
+        EXPECT_TRUE(sound.Idle) << name;
+    }
+    EXPECT_TRUE(media.Commands.empty());
+    EXPECT_TRUE(wave.Calls.empty());
+}

@@ -133,8 +133,54 @@ TEST_F(BuildInstallerTest, BuildingTwiceGivesTheSameFileAndCreatesTheOutputFolde
 TEST_F(BuildInstallerTest, DeletedPictureCreatesNoTarget) {
     std::filesystem::remove(pictures[1]);
     std::string target = files.Path("out.exe");
-    EXPECT_EQ(ErrorOf([&] { Build(target); }), "无法打开文件 " + pictures[1]);
+    EXPECT_EQ(ErrorOf([&] { Build(target); }),
+              "无法打开文件 " + pictures[1] + "\n" + pictures[1] + "：文件不存在");
     EXPECT_EQ(steps, 4);
+    EXPECT_FALSE(std::filesystem::exists(target));
+}
+
+// Names are the bytes the file system holds: a picture, a folder and a target that are no UTF-8
+// are read and written under exactly those bytes.
+TEST_F(BuildInstallerTest, NamesThatAreNotUtf8RoundTrip) {
+    const std::string folder = files.Dir() + "Bilder-\xE9t\xE9/";
+    std::filesystem::create_directories(folder);
+    const std::string picture = folder + "\xFF\xFEphoto.HEIC";
+    std::ofstream(picture, std::ios::binary) << two.a;
+    pictures = {picture, files.Write("c.webp", two.b)};
+    const std::string outputDir = files.Dir() + "Ausgabe-\xE4/";
+    const std::string target = outputDir + "Caf\xE9.exe";
+    steps = 0;
+    BuildInstaller(
+        target, "My Show", files.Dir(), settings, pictures, "", outputDir, [&] { ++steps; });
+    ASSERT_TRUE(std::filesystem::is_regular_file(target));
+    TInstallerReader reader(target);
+    ASSERT_EQ(reader.PictureCount(), 2);
+    EXPECT_EQ(reader.PictureBytes(0), two.a);
+    // Today's extensions fit the five-byte field and read back.
+    EXPECT_EQ(reader.PictureExt(0), ".heic");
+    EXPECT_EQ(reader.PictureExt(1), ".webp");
+    EXPECT_EQ(std::vector<std::string>(1, "Caf\xE9.exe"), [&] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(outputDir)) {
+            names.push_back(e.path().filename().string());
+        }
+        return names;
+    }());
+}
+
+// A file that holds fewer bytes than its length promised (a system file that reports a page
+// and holds a line) fails the build and says why.
+TEST_F(BuildInstallerTest, PictureShorterThanItsLengthSaysItChanged) {
+    const std::string shrinking = "/sys/kernel/mm/transparent_hugepage/enabled";
+    std::error_code ec;
+    const auto promised = std::filesystem::file_size(shrinking, ec);
+    if (ec || promised <= TPackFiles::Read(shrinking).size()) {
+        GTEST_SKIP() << "no file here reports more bytes than it holds";
+    }
+    pictures = {pictures[0], shrinking};
+    const std::string target = files.Path("out.exe");
+    EXPECT_EQ(ErrorOf([&] { Build(target); }),
+              "Stream read error\n" + shrinking + "：文件在读取时被修改");
     EXPECT_FALSE(std::filesystem::exists(target));
 }
 
@@ -163,7 +209,9 @@ TEST_F(BuildInstallerTest, FailingWriteKeepsTheOldInstaller) {
     files.Write("out.exe", old);
     // The file size limit lets 40,000 bytes through; the save is the tenth step.
     auto failsAtSave = [&] {
-        return ErrorOf([&] { Build(target); }) == "Stream write error" && steps == 9;
+        return ErrorOf([&] { Build(target); }) ==
+                   "Stream write error\n" + target + "：文件超过了系统允许的大小" &&
+               steps == 9;
     };
     EXPECT_EQ(InChildWithLimit(RLIMIT_FSIZE, 40000, failsAtSave), 0);
     EXPECT_EQ(TPackFiles::Read(target), old);

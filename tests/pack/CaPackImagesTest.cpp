@@ -121,7 +121,7 @@ TEST(ImagePack, MissingPictureStopsThePack) {
     EXPECT_EQ(ErrorOf([&] {
                   pack.AddImages({files.Write("a.jpg", "abc"), gone});
               }),
-              "无法打开文件 " + gone);
+              "无法打开文件 " + gone + "\n" + gone + "：文件不存在");
     EXPECT_EQ(pack.Stream().toStdString(), "sky mirror bandabc");
 }
 

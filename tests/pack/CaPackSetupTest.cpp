@@ -125,7 +125,8 @@ TEST(InstallerSound, ExtensionAndOffsetsOfTheSoundPiece) {
     EXPECT_EQ(setup.Stream().toStdString().substr(5), TPackFiles::Pattern(5000, 4));
 
     std::string gone = files.Path("gone.wav");
-    EXPECT_EQ(ErrorOf([&] { setup.AddSound(gone); }), "无法打开文件 " + gone);
+    EXPECT_EQ(ErrorOf([&] { setup.AddSound(gone); }),
+              "无法打开文件 " + gone + "\n" + gone + "：文件不存在");
 }
 
 TEST(InstallerLimit, PackThatWouldNotFitIsRefused) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QBuffer>
 #include <filesystem>
@@ -50,8 +51,16 @@ TEST(CaPackStream, FileThatCannotBeOpenedKeepsWhatCameBefore) {
     TPackFiles files;
     TCaPack pack;
     pack.AddBuffer("abc", 3);
-    for (const std::string& name : {files.Path("gone.jpg"), files.Dir()}) {
-        EXPECT_EQ(ErrorOf([&] { pack.AddFile(name); }), "无法打开文件 " + name);
+    const std::string fifo = files.Path("pipe.jpg");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::pair<std::string, std::string> cases[] = {
+        {files.Path("gone.jpg"), "文件不存在"},
+        {files.Dir(), "是文件夹，不是普通文件"},
+        {fifo, "是命名管道，不是普通文件"},
+    };
+    for (const auto& [name, reason] : cases) {
+        EXPECT_EQ(ErrorOf([&] { pack.AddFile(name); }),
+                  "无法打开文件 " + name + "\n" + name + "：" + reason);
     }
     EXPECT_EQ(Bytes(pack), "abc");
 }
@@ -73,7 +82,8 @@ TEST(CaPackSave, MissingFolderCannotBeCreated) {
     TPackFiles files;
     std::string target = files.Path("no/such/folder/out.exe");
     TCaPack pack;
-    EXPECT_EQ(ErrorOf([&] { pack.SaveToFile(target); }), "无法创建文件 " + target);
+    EXPECT_EQ(ErrorOf([&] { pack.SaveToFile(target); }),
+              "无法创建文件 " + target + "\n" + target + "：文件夹不存在");
 }
 
 TEST(CaPackSave, FailingWriteKeepsTheOldFile) {
@@ -84,12 +94,14 @@ TEST(CaPackSave, FailingWriteKeepsTheOldFile) {
     std::string bytes = TPackFiles::Pattern(200000, 3);
     pack.AddBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
     // The file size limit lets 64 KiB through, then write() fails with EFBIG.
-    EXPECT_EQ(
-        InChildWithLimit(
-            RLIMIT_FSIZE,
-            65536,
-            [&] { return ErrorOf([&] { pack.SaveToFile(target); }) == "Stream write error"; }),
-        0);
+    EXPECT_EQ(InChildWithLimit(RLIMIT_FSIZE,
+                               65536,
+                               [&] {
+                                   return ErrorOf([&] { pack.SaveToFile(target); }) ==
+                                          "Stream write error\n" + target +
+                                              "：文件超过了系统允许的大小";
+                               }),
+              0);
     EXPECT_EQ(TPackFiles::Read(target), old);
     EXPECT_EQ(files.Entries(), std::vector<std::string>{"out.exe"});
 }
@@ -114,12 +126,14 @@ TEST(CaPackSave, WriteFailingInALaterChunkKeepsTheOldFile) {
     TCaPack pack;
     pack.AddBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
     // The first 8 MiB piece is written whole; the second stops at 9 MiB.
-    EXPECT_EQ(
-        InChildWithLimit(
-            RLIMIT_FSIZE,
-            9 << 20,
-            [&] { return ErrorOf([&] { pack.SaveToFile(target); }) == "Stream write error"; }),
-        0);
+    EXPECT_EQ(InChildWithLimit(RLIMIT_FSIZE,
+                               9 << 20,
+                               [&] {
+                                   return ErrorOf([&] { pack.SaveToFile(target); }) ==
+                                          "Stream write error\n" + target +
+                                              "：文件超过了系统允许的大小";
+                               }),
+              0);
     EXPECT_EQ(TPackFiles::Read(target), old);
     EXPECT_EQ(files.Entries(), std::vector<std::string>{"out.exe"});
 }

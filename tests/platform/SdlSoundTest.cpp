@@ -1,6 +1,7 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,10 +11,10 @@
 #include <thread>
 
 #include "engine/CdSound.h"
-#include "support/RecordingMediaControl.h"
-#include "support/RecordingWavePlayer.h"
 #include "platform/SdlMediaControl.h"
 #include "platform/SdlWavePlayer.h"
+#include "support/RecordingMediaControl.h"
+#include "support/RecordingWavePlayer.h"
 #include "support/SoundFiles.h"
 
 namespace fs = std::filesystem;
@@ -210,6 +211,11 @@ TEST_F(SdlSoundTest, FilesThatCannotPlayAnswerErrors) {
     TSdlWavePlayer wave;
     EXPECT_EQ(media.SendString(OpenCommand(dir / "missing.mp3")), TSdlMediaControl::ErrCannotRead);
     EXPECT_EQ(media.SendString(OpenCommand(dir)), TSdlMediaControl::ErrCannotRead);
+    // A FIFO with no writer is refused at once rather than waited on.
+    ASSERT_EQ(mkfifo((dir / "pipe.mp3").c_str(), 0600), 0);
+    ASSERT_EQ(mkfifo((dir / "pipe.wav").c_str(), 0600), 0);
+    EXPECT_EQ(media.SendString(OpenCommand(dir / "pipe.mp3")), TSdlMediaControl::ErrCannotRead);
+    EXPECT_FALSE(wave.PlaySound((dir / "pipe.wav").string().c_str(), 9));
     for (const char* name : {"garbage.mp3", "empty.mid", "nodata.rmi"}) {
         EXPECT_EQ(media.SendString(OpenCommand(dir / name)), TSdlMediaControl::ErrCannotDecode)
             << name;

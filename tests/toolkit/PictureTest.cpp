@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -126,19 +128,21 @@ std::vector<TBmpCase> BmpCases() {
     TBytes d16;
     d16.U16(0x7FFF).U16(0).U16(0x7FE0).U16(0);
     d16.U16(0x7C00).U16(0x03E0).U16(0x001F).U16(0);
-    // Five bits widen by shifting, as the classic reader does: 31 gives 248, and 63 gives 252.
-    cases.push_back({"rgb555",
-                     Bmp(40, 3, 2, 16, 0, {}, d16.B),
-                     {RGBColor(248, 0, 0), RGBColor(0, 248, 0), RGBColor(0, 0, 248)},
-                     {RGBColor(248, 248, 248), Black, RGBColor(248, 248, 0)}});
+    // Five and six bits scale to the full range: 31 and 63 both give 255.
+    cases.push_back({"rgb555", Bmp(40, 3, 2, 16, 0, {}, d16.B), top, bottom});
     // 16 bits, 5-6-5 through bit fields after a 40-byte header.
     TBytes d565;
     d565.U16(0xFFFF).U16(0).U16(0xFFE0).U16(0);
     d565.U16(0xF800).U16(0x07E0).U16(0x001F).U16(0);
-    cases.push_back({"rgb565",
-                     Bmp(40, 3, 2, 16, 3, {0xF800, 0x07E0, 0x001F}, d565.B),
-                     {RGBColor(248, 0, 0), RGBColor(0, 252, 0), RGBColor(0, 0, 248)},
-                     {RGBColor(248, 252, 248), Black, RGBColor(248, 252, 0)}});
+    cases.push_back(
+        {"rgb565", Bmp(40, 3, 2, 16, 3, {0xF800, 0x07E0, 0x001F}, d565.B), top, bottom});
+    // Half of five bits: 16 of 31 is 131.6, so 132.
+    TBytes half;
+    half.U16(16 << 10).U16(16 << 5).U16(16).U16(0);
+    half.U16(16 << 10).U16(16 << 5).U16(16).U16(0);
+    const std::vector<TColor> halves = {
+        RGBColor(132, 0, 0), RGBColor(0, 132, 0), RGBColor(0, 0, 132)};
+    cases.push_back({"rgb555 half", Bmp(40, 3, 2, 16, 0, {}, half.B), halves, halves});
     // Version 3 (the 40-byte header), 4 and 5 headers with bit fields, top-down.
     for (int header : {40, 108, 124}) {
         cases.push_back({header == 40    ? "v3"
@@ -292,6 +296,15 @@ TEST_P(PictureFiles, ErrorsNameTheFileAndTheReason) {
     }
     const std::string hugeBmp = Bmp(40, 100000, 100000, 24, 0, {}, "");
     const std::string bmp24 = BmpCases()[0].File;
+    // A 2 KB file claiming 16000 x 16000 pixels.
+    const std::string tinyGiant = Bmp(40, 16000, 16000, 24, 0, {}, std::string(2000, '\x7f'));
+    // The pixel offset (bytes 10..13) one byte past the end.
+    std::string offsetPastEnd = bmp24;
+    offsetPastEnd[10] = static_cast<char>(bmp24.size() + 1);
+    const std::string folder = FDir.filePath("folder.jpg").toStdString();
+    QDir().mkpath(QString::fromStdString(folder));
+    const std::string fifo = FDir.filePath("pipe.jpg").toStdString();
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
 
     struct TCase {
         std::string Path;
@@ -301,6 +314,8 @@ TEST_P(PictureFiles, ErrorsNameTheFileAndTheReason) {
     const TCase cases[] = {
         {FDir.filePath("absent.jpg").toStdString(), "文件不存在", true},
         {FDir.filePath("absent.bmp").toStdString(), "文件不存在", true},
+        {folder, "是文件夹，不是普通文件", true},
+        {fifo, "是命名管道，不是普通文件", true},
         {Write("picture.gif", bmp24), "不支持的文件类型 \".gif\""},
         {Write("picture", bmp24), "没有扩展名"},
         {Write("noise.jpg", noise), "：不是 JPEG 文件"},
@@ -313,6 +328,9 @@ TEST_P(PictureFiles, ErrorsNameTheFileAndTheReason) {
         {Write("empty.bmp", ""), "BMP"},
         {Write("cut.bmp", bmp24.substr(0, 30)), "BMP"},
         {Write("huge.bmp", hugeBmp), "太大"},
+        {Write("short.bmp", bmp24.substr(0, bmp24.size() - 5)), "文件比文件头声明的短"},
+        {Write("giant.bmp", tinyGiant), "文件比文件头声明的短"},
+        {Write("offset.bmp", offsetPastEnd), "像素数据的位置在文件末尾之外"},
     };
     for (const auto& c : cases) {
         if (c.FileOnly && GetParam() == TEntry::Bytes) {
@@ -323,6 +341,38 @@ TEST_P(PictureFiles, ErrorsNameTheFileAndTheReason) {
         EXPECT_NE(message.find(c.Reason), std::string::npos) << message;
         // The library's English only where the data is damaged.
         EXPECT_EQ(message.find("Not a JPEG file"), std::string::npos) << message;
+    }
+}
+
+// Pixels that run-length data skips or never reaches are black, never what the previous
+// picture left behind.
+TEST_P(PictureFiles, RunLengthGapsAreBlackWhateverCameBefore) {
+    // 4 x 3, RLE8: row 0 (bottom) a run of two reds, then a delta of (1, 1); row 1 one green at
+    // x = 3; then the data ends without reaching row 2 or an end marker.
+    TBytes skipping;
+    skipping.Raw({2, 0, 0, 2, 1, 1, 1, 1});
+    // The same picture, but a run past the right edge and then the end of the bitmap.
+    TBytes overrun;
+    overrun.Raw({9, 2, 0, 1});
+    const std::string files[] = {Bmp(40, 4, 3, 8, 1, SixColours, skipping.B),
+                                 Bmp(40, 4, 3, 8, 1, SixColours, overrun.B)};
+    const std::vector<std::vector<TColor>> expected = {
+        {Black, Black, Black, Black, Black, Black, Black, Green, Red, Red, Black, Black},
+        {Black, Black, Black, Black, Black, Black, Black, Black, Blue, Blue, Blue, Blue}};
+    for (int i = 0; i < 2; ++i) {
+        // A white picture first, then a red one of the same size: the buffer is reused.
+        for (const std::string& before : {Bmp(40, 4, 3, 24, 0, {}, std::string(48, '\xff')),
+                                          Bmp(40, 4, 3, 8, 0, SixColours, std::string(12, 0))}) {
+            ASSERT_EQ(LoadError(Write("before.bmp", before)), "");
+            ASSERT_EQ(LoadError(Write("rle.bmp", files[i])), "") << i;
+            std::vector<TColor> got;
+            for (int y = 0; y < 3; ++y) {
+                for (int x = 0; x < 4; ++x) {
+                    got.push_back(FPicture.Graphic().Pixels(x, y));
+                }
+            }
+            EXPECT_EQ(got, expected[i]) << i;
+        }
     }
 }
 

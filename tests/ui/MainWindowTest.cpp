@@ -798,7 +798,9 @@ void TMainWindowTest::missingSoundFailsBuildAndClearsProgress() {
     LeaveTitle();
     Child<QPushButton>("btnCreate")->click();
 
-    QCOMPARE(FMessages, QStringList({"KAVRO|" + QStringLiteral("无法打开文件 %1").arg(missing)}));
+    QCOMPARE(
+        FMessages,
+        QStringList({"KAVRO|" + QStringLiteral("无法打开文件 %1\n%1：文件不存在").arg(missing)}));
     QCOMPARE(FForm->Settings().SoundIncluded, 0);
     QCOMPARE(FForm->Settings().PlaySound, 0);
     QCOMPARE(QByteArray(FForm->Settings().SoundExt, 5), QByteArray(".mp3\0", 5));

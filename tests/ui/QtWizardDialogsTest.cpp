@@ -78,10 +78,14 @@ void TQtWizardDialogsTest::picturesComeInTypedOrderWithPreview() {
     QCOMPARE(chosen, QStringList({FDir->filePath("b.jpg"), FDir->filePath("a.bmp")}));
     QVERIFY(previewShown);
     QCOMPARE(filters,
-             QStringList({"所有支持类型 (*.jpg *.jpeg *.bmp)",
+             QStringList({"所有支持类型 (*.jpg *.jpeg *.bmp *.png *.webp *.heic *.heif)",
                           "JPEG 图象文件 (*.jpg)",
                           "JPEG 图象文件 (*.jpeg)",
-                          "位图文件 (*.bmp)"}));
+                          "位图文件 (*.bmp)",
+                          "PNG 图象文件 (*.png)",
+                          "WebP 图象文件 (*.webp)",
+                          "HEIC 图象文件 (*.heic)",
+                          "HEIF 图象文件 (*.heif)"}));
 }
 
 void TQtWizardDialogsTest::cancelAnswersNothing() {
