@@ -211,9 +211,6 @@ std::string TShowInstaller::Install(bool select) {
     auto state = ReadState(statePath);
     const fs::path configPath = FEnv.Home / ".xscreensaver";
     const auto oldConfig = ReadFile(configPath);
-    if (!state.count("created-config")) {
-        state["created-config"] = oldConfig ? "0" : "1";
-    }
 
     WriteAtomically(SaverPath(), FReader.PieceBytes(saver), fs::perms(0755));
     if (fs::weakly_canonical(FReader.FileName(), ec) != fs::weakly_canonical(ShowPath(), ec)) {
@@ -287,9 +284,8 @@ std::string TShowInstaller::Uninstall() {
             } else if (selected > index) {
                 config.SetValue("selected", std::to_string(selected - 1));
             }
-            const auto created = state.find("created-config");
-            if (created != state.end() && created->second == "1" &&
-                config.Text() == TXScreensaverConfig::Minimal()) {
+            // A file left as we would have started it holds nothing of the user's.
+            if (config.Text() == TXScreensaverConfig::Minimal()) {
                 fs::remove(configPath, ec);
             } else {
                 WriteAtomically(configPath, config.Text(), fs::perms(0644));
