@@ -197,3 +197,53 @@ TEST_F(ProgramsTest, PlaysFullScreenUntilAKey) {
     EXPECT_TRUE(player.waitForFinished(5000)) << key.readAllStandardError().toStdString();
     EXPECT_EQ(player.exitCode(), 0);
 }
+
+// What root can arrange: a machine without Qt, an ordinary user, a noexec mount.
+class RootOnlyTest : public ProgramsTest {
+protected:
+    void SetUp() override {
+        if (geteuid() != 0 || RunProgram("unshare", {"-m", "true"}).Code != 0) {
+            GTEST_SKIP() << "needs root and mount namespaces";
+        }
+        ProgramsTest::SetUp();
+        QFile::setPermissions(FDir.path(), QFile::Permissions(0x7777));
+    }
+    TRunResult Shell(const QString& script) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("D", FDir.path());
+        env.insert("SHOW", Show);
+        return RunProgram("unshare", {"-m", "sh", "-c", script}, env);
+    }
+};
+
+TEST_F(RootOnlyTest, MissingLibrariesAreNamedNotLeftToTheLoader) {
+    const auto run = Shell(
+        "mount --bind /dev/null /usr/lib/x86_64-linux-gnu/libQt6Core.so.6 && \"$SHOW\" --help");
+    EXPECT_EQ(run.Code, 1);
+    EXPECT_TRUE(run.Output.contains("sudo apt install libqt6core6")) << run.Output.toStdString();
+    EXPECT_TRUE(run.Output.contains("程序库没有安装"));
+}
+
+TEST_F(RootOnlyTest, InstallsForAnOrdinaryUserAndRefusesNoexec) {
+    const QString asUser =
+        "mkdir -p \"$D/home\" \"$D/data\" && chmod 777 \"$D/home\" \"$D/data\" && "
+        "HOME=\"$D/home\" XDG_DATA_HOME=\"$D/data\" setpriv --reuid=65534 --regid=65534 "
+        "--clear-groups \"$SHOW\" ";
+    const auto installed = Shell(asUser + "--install --select");
+    ASSERT_EQ(installed.Code, 0) << installed.Output.toStdString();
+    const QString config = FDir.filePath("home/.xscreensaver");
+    QFile file(config);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    EXPECT_TRUE(text.contains("\"海边\"")) << text.toStdString();
+    EXPECT_TRUE(text.contains("mode:\t\tone"));
+    EXPECT_EQ(Shell(asUser + "--uninstall").Code, 0);
+    EXPECT_FALSE(QFile::exists(config));
+
+    const auto refused =
+        Shell("mkdir -p \"$D/data\" && mount -t tmpfs -o noexec,mode=777 none \"$D/data\" && " + asUser +
+              "--install");
+    EXPECT_EQ(refused.Code, 1);
+    EXPECT_TRUE(refused.Output.contains("noexec")) << refused.Output.toStdString();
+    EXPECT_EQ(RunProgram(Show, {"--install"}).Code, 1);  // and root itself is refused
+}
