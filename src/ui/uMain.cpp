@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
@@ -219,7 +220,16 @@ bool TfrmMain::OpenSaver(const QString& fileName) {
         const TInstallerReader reader(fileName.toStdString());
         settings = reader.Settings();
         title = QString::fromStdString(reader.Title());
-        files = WriteSaverFiles(reader, DocumentsDir());
+        // 255 camera pictures take a while to write out: the window shows how far it got.
+        QProgressDialog progress(QStringLiteral("正在打开屏保..."),
+                                 QString(),
+                                 0,
+                                 reader.PictureCount() + (reader.HasSound() ? 1 : 0),
+                                 this);
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(500);
+        files = WriteSaverFiles(
+            reader, DocumentsDir(), [&progress, step = 0]() mutable { progress.setValue(++step); });
         read = true;
     });
     if (!read) {
