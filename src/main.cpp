@@ -61,5 +61,10 @@ int main(int argc, char* argv[]) {
         frmMain.move(primary->availableGeometry().center() - frmMain.rect().center());
     }
     frmMain.show();
+    // "kavro FILE", as the desktop entry starts it for a file: the saver opened for a change.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        frmMain.OpenSaver(arguments.at(1));
+    }
     return app.exec();
 }

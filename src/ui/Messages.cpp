@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <stdexcept>
 #include <utility>
 
@@ -9,6 +10,11 @@ namespace {
 
 TMessageHook& Hook() {
     static TMessageHook hook;
+    return hook;
+}
+
+TQuestionHook& Question() {
+    static TQuestionHook hook;
     return hook;
 }
 
@@ -52,6 +58,22 @@ void Guarded(QWidget* parent, const std::function<void()>& work) {
         }
     } catch (...) {
     }
+}
+
+bool AskYesNo(QWidget* parent, const QString& text) {
+    if (Question()) {
+        return Question()(text);
+    }
+    QMessageBox box(
+        QMessageBox::Question, QStringLiteral("Kavro"), text, QMessageBox::NoButton, parent);
+    QPushButton* yes = box.addButton(QStringLiteral("是"), QMessageBox::YesRole);
+    box.setDefaultButton(box.addButton(QStringLiteral("否"), QMessageBox::NoRole));
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+TQuestionHook SetQuestionHook(TQuestionHook hook) {
+    return std::exchange(Question(), std::move(hook));
 }
 
 TMessageHook SetMessageHook(TMessageHook hook) {

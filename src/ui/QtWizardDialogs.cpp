@@ -32,6 +32,7 @@ const QString SoundFilter = QStringLiteral(
     "所有支持类型 (*.mp3;*.wav;*.mid;*.rmi)|*.mp3;*.wav;*.mid;*.rmi|MP3 文件 (*.mp3)|*.mp3|"
     "Wave 文件 (*.wav)|*.wav|MIDI 文件 (*.mid)|*.mid|RMI 文件 (*.rmi)|*.rmi");
 const QString SaveFilter = QStringLiteral("自动安装程序 (*.run)|*.run");
+const QString SaverFilter = QStringLiteral("Kavro 屏保 (*.run *.exe)|*.run *.exe");
 
 constexpr int PreviewSize = 160;
 
@@ -127,6 +128,12 @@ QStringList TQtWizardDialogs::OpenPictures(QWidget* parent, const QString& folde
 QString TQtWizardDialogs::OpenSound(QWidget* parent, const QString& folder) {
     QFileDialog dialog(parent, QString(), ExistingFolder(folder));
     Prepare(dialog, QFileDialog::ExistingFile, SoundFilter, false);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+}
+
+QString TQtWizardDialogs::OpenSaver(QWidget* parent, const QString& folder) {
+    QFileDialog dialog(parent, QString(), ExistingFolder(folder));
+    Prepare(dialog, QFileDialog::ExistingFile, SaverFilter, false);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
 }
 

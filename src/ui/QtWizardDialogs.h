@@ -7,6 +7,7 @@ class TQtWizardDialogs : public TWizardDialogs {
 public:
     QStringList OpenPictures(QWidget* parent, const QString& folder) override;
     QString OpenSound(QWidget* parent, const QString& folder) override;
+    QString OpenSaver(QWidget* parent, const QString& folder) override;
     QString SaveTarget(QWidget* parent, const QString& folder) override;
     TColor PickColor(QWidget* parent, TColor initial) override;
 

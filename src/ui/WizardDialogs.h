@@ -15,6 +15,8 @@ public:
     virtual QStringList OpenPictures(QWidget* parent, const QString& folder) = 0;
     // The sound file chosen; empty when cancelled.
     virtual QString OpenSound(QWidget* parent, const QString& folder) = 0;
+    // A created saver to open again; empty when cancelled.
+    virtual QString OpenSaver(QWidget* parent, const QString& folder) = 0;
     // The installer file to write; empty when cancelled.
     virtual QString SaveTarget(QWidget* parent, const QString& folder) = 0;
     // The colour chosen, starting from initial; -1 when cancelled.

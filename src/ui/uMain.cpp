@@ -15,8 +15,10 @@
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -24,6 +26,7 @@
 #include "engine/CaScreenSaverMain.h"
 #include "engine/CdSound.h"
 #include "pack/BuildInstaller.h"
+#include "pack/InstallerReader.h"
 #include "platform/FileBrowser.h"
 #include "platform/SaverFlag.h"
 #include "toolkit/Picture.h"
@@ -33,6 +36,7 @@
 #include "ui/FileDrop.h"
 #include "ui/Messages.h"
 #include "ui/ProgramFolders.h"
+#include "ui/SaverOpener.h"
 #include "ui/UpDown.h"
 #include "ui/WizardDialogs.h"
 #include "ui/WizardRules.h"
@@ -45,6 +49,13 @@ namespace {
 
 const QString NoPictures = QStringLiteral("你还没有插入任何图片呢!");
 const QString NoTitle = QStringLiteral("你还没输入标题吧!");
+const QString ReplaceWork = QStringLiteral("当前的图片和设置将被替换，继续吗？");
+
+// Where an opened saver's files go when its own folder cannot be written.
+QString DocumentsDir() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
 
 // Shows the busy cursor over the whole application while it lives.
 class TBusyCursor {
@@ -185,6 +196,64 @@ void TfrmMain::btnPicInsertClick() {
     if (!chosen.isEmpty()) {
         InsertPictures(chosen);
     }
+}
+
+void TfrmMain::btnSaverOpenClick() {
+    const QString file = FServices.Dialogs.OpenSaver(this, QString::fromStdString(FOutputDir));
+    if (!file.isEmpty()) {
+        OpenSaver(file);
+    }
+}
+
+bool TfrmMain::OpenSaver(const QString& fileName) {
+    if (!FPictures.Empty() && !AskYesNo(this, ReplaceWork)) {
+        return false;
+    }
+    // Everything is read and written out before a control changes, so that a refused file
+    // leaves the wizard as it was.
+    TSaverSettings settings;
+    QString title;
+    TSaverFiles files;
+    bool read = false;
+    Guarded(this, [&] {
+        TBusyCursor busy;
+        const TInstallerReader reader(fileName.toStdString());
+        settings = reader.Settings();
+        title = QString::fromStdString(reader.Title());
+        // 255 camera pictures take a while to write out: the window shows how far it got.
+        QProgressDialog progress(QStringLiteral("正在打开屏保..."),
+                                 QString(),
+                                 0,
+                                 reader.PictureCount() + (reader.HasSound() ? 1 : 0),
+                                 this);
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setMinimumDuration(500);
+        files = WriteSaverFiles(
+            reader, DocumentsDir(), [&progress, step = 0]() mutable { progress.setValue(++step); });
+        read = true;
+    });
+    if (!read) {
+        return false;
+    }
+    StopPanelPreview();
+    FSound->Stop();
+    // The dialogs edit the record's captions, transitions and description in place; the
+    // controls own the rest and write it back when the saver is created.
+    FSettings = settings;
+    edtTitle->setText(title);
+    cboImageSize->setCurrentIndex(settings.StretchImages != 0 ? 1 : 0);
+    udInterval->SetPosition(settings.IntervalSeconds);
+    (settings.SequentialOrder != 0 ? rdoSeqNor : rdoSeqRnd)->setChecked(true);
+    SetPanelColor(pnlBackColor, settings.BackColor);
+    SetPreviewColor(settings.BackColor);
+    edtSound->setText(files.Sound);
+    FPictures = TPictureList();
+    InsertPictures(files.Pictures);
+    edtCreate->setText(DefaultOutputName(QString::fromStdString(FOutputDir), FTitle));
+    if (Page->currentIndex() == 2) {
+        EnterPage();
+    }
+    return true;
 }
 
 void TfrmMain::InsertPictures(const QStringList& chosen) {

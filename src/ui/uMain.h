@@ -57,6 +57,12 @@ public:
     void edtTitleChange();
     void edtTitleExit();
     void btnPicInsertClick();
+    void btnSaverOpenClick();
+    // Restores the wizard from a saver it created, as the user had left it: every control, the
+    // captions, transitions and description, the sound and the pictures, these two written out
+    // as files. Asks first when the list holds pictures; a file that cannot be read is
+    // reported and leaves the wizard as it was. Answers whether the saver was opened.
+    bool OpenSaver(const QString& fileName);
     // Files dragged onto the picture list or the thumbnail, and onto page 2.
     void PicturesDropped(const QList<QUrl>& urls);
     void SoundDropped(const QList<QUrl>& urls);
@@ -128,6 +134,7 @@ private:
     QLineEdit* edtTitle;
     QCheckBox* chkPicPreview;
     QPushButton* btnPicInsert;
+    QPushButton* btnSaverOpen;
     QPushButton* btnPicDelete;
     QPushButton* btnPicText;
     QFrame* pnlPicBack;

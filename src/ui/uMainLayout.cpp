@@ -149,10 +149,13 @@ void TfrmMain::CreatePicturesPage(QWidget* page) {
         Guide(MakeButton(page, "btnPicDelete", QStringLiteral("删除图片"), QRect(250, 96, 70, 23)));
     btnPicText =
         Guide(MakeButton(page, "btnPicText", QStringLiteral("添加文本"), QRect(324, 96, 70, 23)));
+    btnSaverOpen = Guide(
+        MakeButton(page, "btnSaverOpen", QStringLiteral("打开屏保..."), QRect(487, 96, 90, 23)));
     chkPicPreview = Named(new QCheckBox(QStringLiteral("预览"), page), "chkPicPreview");
     chkPicPreview->setChecked(true);
     chkPicPreview->setGeometry(398, 98, 60, 19);
     connect(btnPicInsert, &QPushButton::clicked, this, &TfrmMain::btnPicInsertClick);
+    connect(btnSaverOpen, &QPushButton::clicked, this, &TfrmMain::btnSaverOpenClick);
     connect(btnPicDelete, &QPushButton::clicked, this, &TfrmMain::btnPicDeleteClick);
     connect(btnPicText, &QPushButton::clicked, this, &TfrmMain::btnPicTextClick);
     connect(chkPicPreview, &QCheckBox::clicked, this, &TfrmMain::chkPicPreviewClick);

@@ -17,6 +17,10 @@ public:
         Folders << folder;
         return Take(Sounds, QString());
     }
+    QString OpenSaver(QWidget*, const QString& folder) override {
+        Folders << folder;
+        return Take(Savers, QString());
+    }
     QString SaveTarget(QWidget*, const QString& folder) override {
         Folders << folder;
         return Take(Targets, QString());
@@ -28,6 +32,7 @@ public:
 
     std::deque<QStringList> Pictures;
     std::deque<QString> Sounds;
+    std::deque<QString> Savers;
     std::deque<QString> Targets;
     std::deque<TColor> Colors;
     QStringList Folders;
