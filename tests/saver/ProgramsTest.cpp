@@ -247,3 +247,20 @@ TEST_F(RootOnlyTest, InstallsForAnOrdinaryUserAndRefusesNoexec) {
     EXPECT_TRUE(refused.Output.contains("noexec")) << refused.Output.toStdString();
     EXPECT_EQ(RunProgram(Show, {"--install"}).Code, 1);  // and root itself is refused
 }
+
+// `kavro FILE`: the wizard opens the file at start, writing its pictures out beside it.
+TEST_F(ProgramsTest, WizardOpensAFileGivenOnTheCommandLine) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("SDL_AUDIODRIVER", "dummy");
+    QProcess wizard;
+    wizard.setProcessEnvironment(env);
+    wizard.start(KAVRO_BUILD_DIR "/kavro", {Show});
+    const QString first = FDir.filePath("show_文件/001.bmp");
+    EXPECT_TRUE(Within(10000, [&] { return QFile::exists(first); }));
+    QFile picture(first), original(FDir.filePath("p0.bmp"));
+    ASSERT_TRUE(picture.open(QIODevice::ReadOnly) && original.open(QIODevice::ReadOnly));
+    EXPECT_EQ(picture.readAll(), original.readAll());
+    wizard.kill();
+    wizard.waitForFinished();
+}
