@@ -264,3 +264,30 @@ TEST_F(ProgramsTest, WizardOpensAFileGivenOnTheCommandLine) {
     wizard.kill();
     wizard.waitForFinished();
 }
+
+// The real host: xscreensaver, run as an ordinary user (it refuses root), starts the installed
+// show when told to blank the screen.
+TEST_F(RootOnlyTest, TheDaemonPlaysTheInstalledShow) {
+    TXServer x;
+    if (x.Display.isEmpty() || RunProgram("sh", {"-c", "command -v xscreensaver"}).Code != 0) {
+        GTEST_SKIP() << "needs Xvfb and xscreensaver";
+    }
+    const QString asUser = "mkdir -p \"$D/home\" && chmod 777 \"$D/home\" && HOME=\"$D/home\" "
+                           "DISPLAY=" + x.Display +
+                           " setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    ASSERT_EQ(Shell(asUser + "\"$SHOW\" --install --select").Code, 0);
+    QProcess daemon;
+    QProcessEnvironment env = x.Env();
+    env.insert("D", FDir.path());
+    daemon.setProcessEnvironment(env);
+    daemon.start("sh", {"-c", asUser + "xscreensaver -no-splash"});
+    TXWindow probe(x.Display, 1, 1);
+    EXPECT_TRUE(Within(10000, [&] {
+        return Shell(asUser + "xscreensaver-command -activate").Code == 0;
+    }));
+    // After the daemon's fade, the first picture (red) fills its window.
+    EXPECT_TRUE(Within(20000, [&] { return probe.Pixel(320, 240) == 0xFF0000; }));
+    Shell(asUser + "xscreensaver-command -exit");
+    daemon.waitForFinished(5000);
+    EXPECT_EQ(Shell(asUser + "\"$SHOW\" --uninstall").Code, 0);
+}
