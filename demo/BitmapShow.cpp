@@ -9,32 +9,10 @@
 #include <vector>
 
 #include "engine/CaScreenSaverMain.h"
-#include "platform/MediaControl.h"
-#include "platform/WavePlayer.h"
+#include "support/FakeScreen.h"
+#include "support/SilentSound.h"
 #include "toolkit/Bitmap.h"
 #include "toolkit/QtTimer.h"
-#include "toolkit/Screen.h"
-
-namespace {
-
-class TFixedScreen : public TScreen {
-public:
-    int Width() const override { return 320; }
-    int Height() const override { return 240; }
-    TRect Geometry() const override { return {0, 0, 320, 240}; }
-};
-
-class TSilentMedia : public TMediaControl {
-public:
-    int SendString(const std::string&) override { return 0; }
-};
-
-class TSilentWave : public TWavePlayer {
-public:
-    bool PlaySound(const char*, uint32_t) override { return true; }
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 4) {
@@ -52,7 +30,7 @@ int main(int argc, char** argv) {
     settings.Description.ShowDescription = 0;
 
     TQtTimerFactory timers;
-    TFixedScreen screen;
+    TFakeScreen screen(320, 240);
     TSilentMedia media;
     TSilentWave wave;
     TBitmap target(screen.Width(), screen.Height());

@@ -12,10 +12,9 @@
 
 #include "engine/CaScreenSaverMain.h"
 #include "engine/CcTransition.h"
-#include "platform/MediaControl.h"
-#include "platform/WavePlayer.h"
 #include "support/FakeScreen.h"
 #include "support/FakeTimer.h"
+#include "support/SilentSound.h"
 #include "toolkit/Bitmap.h"
 #include "toolkit/Picture.h"
 
@@ -26,15 +25,6 @@ constexpr int SH = 1080;
 constexpr int PW = 4000;
 constexpr int PH = 3000;
 constexpr int Effect = 9;
-
-class TSilentMedia : public TMediaControl {
-public:
-    int SendString(const std::string&) override { return 0; }
-};
-class TSilentWave : public TWavePlayer {
-public:
-    bool PlaySound(const char*, uint32_t) override { return true; }
-};
 
 // A photo-like 4000 x 3000 JPEG (smooth shading with grain), made once per run.
 const std::string& PhotoFile() {

@@ -19,8 +19,7 @@
 
 #include "engine/CaSaverForms.h"
 #include "engine/CaScreenSaverMain.h"
-#include "platform/MediaControl.h"
-#include "platform/WavePlayer.h"
+#include "support/SilentSound.h"
 #include "toolkit/Bitmap.h"
 #include "toolkit/QtFrameClock.h"
 #include "toolkit/QtScreen.h"
@@ -29,15 +28,6 @@
 #include "toolkit/WidgetCanvas.h"
 
 namespace {
-
-class TSilentMedia : public TMediaControl {
-public:
-    int SendString(const std::string&) override { return 0; }
-};
-class TSilentWave : public TWavePlayer {
-public:
-    bool PlaySound(const char*, uint32_t) override { return true; }
-};
 
 QElapsedTimer Clock;
 double Now() {
