@@ -16,13 +16,24 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# On failure, says what the wizard printed and which windows were on its screen.
 fail() {
     echo "install test: $*" >&2
+    if [[ -n $wizard ]]; then
+        echo "--- the wizard printed:" >&2
+        cat "$work/wizard.log" >&2 || true
+        echo "--- windows on the screen:" >&2
+        for shown in $(xdotool search --onlyvisible --name . 2>/dev/null); do
+            echo "$(xdotool getwindowname "$shown") $(xdotool getwindowgeometry "$shown" | tr '\n' ' ')" >&2
+        done
+        echo "--- in $output:" >&2
+        ls -la "$output" >&2 2>/dev/null || true
+    fi
     exit 1
 }
-# Waits up to 20 s for a command to succeed.
+# Waits up to 40 s for a command to succeed.
 await() {
-    for _ in $(seq 100); do
+    for _ in $(seq 200); do
         "$@" >/dev/null 2>&1 && return 0
         sleep 0.2
     done
@@ -77,6 +88,8 @@ env -u QT_QPA_PLATFORM HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
 wizard=$!
 await xdotool search --onlyvisible --name "^Kavro - "
 window=$(xdotool search --onlyvisible --name "^Kavro - " | head -1)
+# A mapped window may not yet take input: let the first paint finish before clicking.
+sleep 1
 [[ $(xdotool getwindowgeometry "$window") == *"Geometry: 602x358"* ]] ||
     fail "the wizard's window is not 602 x 358"
 
@@ -90,10 +103,11 @@ sleep 0.5
 xdotool type "$work/red.bmp"
 xdotool key Return
 await sh -c '! xdotool search --onlyvisible --name "^打开$"'
+sleep 0.5
 click 471 340
-sleep 0.3
+sleep 0.5
 click 471 340
-sleep 0.3
+sleep 0.5
 click 59 292
 await test -f "$output/Demo.run"
 await xdotool search --onlyvisible --name "^Kavro$"
