@@ -1,23 +1,58 @@
 #include "ui/FileDrop.h"
 
-#include <QDir>
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QWidget>
+#include <algorithm>
+#include <memory>
 
 #include "toolkit/FileExt.h"
 #include "toolkit/PictureFormats.h"
+#include "ui/FileNames.h"
 
 namespace {
 
-bool IsPicture(const QString& file) {
-    return FindPictureFormat(FileExtLower(file.toStdString())) != nullptr;
+bool IsPicture(const std::string& file) {
+    return FindPictureFormat(FileExtLower(file)) != nullptr;
 }
 
-bool IsSound(const QString& file) {
-    const std::string ext = FileExtLower(file.toStdString());
+bool IsSound(const std::string& file) {
+    const std::string ext = FileExtLower(file);
     return ext == ".mp3" || ext == ".wav" || ext == ".mid" || ext == ".rmi";
+}
+
+bool IsDir(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The readable regular files of a folder that are pictures, hidden ones left out, in name order
+// ignoring case.
+std::vector<std::string> PicturesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), &closedir);
+    if (!dir) {
+        return names;
+    }
+    while (const dirent* entry = readdir(dir.get())) {
+        const std::string path = folder + "/" + entry->d_name;
+        struct stat info {};
+        if (entry->d_name[0] != '.' && IsPicture(entry->d_name) && stat(path.c_str(), &info) == 0 &&
+            S_ISREG(info.st_mode) && access(path.c_str(), R_OK) == 0) {
+            names.push_back(entry->d_name);
+        }
+    }
+    std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
+        return FileNameText(a).compare(FileNameText(b), Qt::CaseInsensitive) < 0;
+    });
+    for (std::string& name : names) {
+        name = folder + "/" + name;
+    }
+    return names;
 }
 
 }  // namespace
@@ -29,22 +64,20 @@ TDroppedFiles SortDroppedFiles(const QList<QUrl>& urls) {
             dropped.Others << url.toDisplayString();
             continue;
         }
-        const QString path = url.toLocalFile();
-        const QFileInfo info(path);
-        if (info.isDir()) {
-            const QDir folder(path);
-            for (const QString& name :
-                 folder.entryList(QDir::Files | QDir::Readable, QDir::Name | QDir::IgnoreCase)) {
-                if (IsPicture(name)) {
-                    dropped.Pictures << folder.filePath(name);
-                }
+        std::string path = LocalFileBytes(url);
+        if (IsDir(path)) {
+            while (path.size() > 1 && path.back() == '/') {
+                path.pop_back();
+            }
+            for (std::string& picture : PicturesIn(path)) {
+                dropped.Pictures.push_back(std::move(picture));
             }
         } else if (IsPicture(path)) {
-            dropped.Pictures << path;
+            dropped.Pictures.push_back(path);
         } else if (IsSound(path)) {
-            dropped.Sounds << path;
+            dropped.Sounds.push_back(path);
         } else {
-            dropped.Others << info.fileName();
+            dropped.Others << FileNameText(BaseName(path));
         }
     }
     return dropped;

@@ -5,14 +5,16 @@
 #include <QStringList>
 #include <QUrl>
 #include <functional>
+#include <string>
+#include <vector>
 
 class QWidget;
 
 // Dropped files sorted by kind, each kind in the order dropped; a folder gives its pictures
-// in name order and nothing else.
+// in name order and nothing else. Files are named by the bytes the file system holds.
 struct TDroppedFiles {
-    QStringList Pictures;
-    QStringList Sounds;
+    std::vector<std::string> Pictures;
+    std::vector<std::string> Sounds;
     // The names of everything else, as the user knows them.
     QStringList Others;
 };

@@ -1,10 +1,8 @@
 #include "ui/WizardRules.h"
 
-#include <QFileInfo>
-
-#include "toolkit/Rounding.h"
-
 #include "toolkit/FileExt.h"
+#include "toolkit/Rounding.h"
+#include "ui/FileNames.h"
 
 QRect FitThumbnail(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight) {
     if (pictureWidth <= 0 || pictureHeight <= 0 || areaHeight <= 0) {
@@ -55,9 +53,8 @@ void CopyControlsToSettings(const TWizardControls& controls, TSaverSettings& set
     settings.StretchImages = controls.ImageSizeIndex == 1 ? 1 : 0;
     settings.IntervalSeconds = controls.IntervalSeconds;
     settings.SequentialOrder = controls.SequentialOrder ? 1 : 0;
-    const bool soundExists =
-        !controls.SoundFile.isEmpty() && QFileInfo(controls.SoundFile).isFile();
+    const bool soundExists = !controls.SoundFile.empty() && IsRegularFile(controls.SoundFile);
     settings.SoundIncluded = soundExists ? 1 : 0;
     settings.PlaySound = settings.SoundIncluded;
-    WriteFieldUtf8(settings.SoundExt, FileExtLower(controls.SoundFile.toStdString()));
+    WriteFieldUtf8(settings.SoundExt, FileExtLower(controls.SoundFile));
 }

@@ -3,6 +3,7 @@
 #include <QRect>
 #include <QString>
 #include <cstdint>
+#include <string>
 
 #include "settings/SaverSettings.h"
 
@@ -29,7 +30,7 @@ struct TWizardControls {
     int ImageSizeIndex = 0;  // 1: fit to the screen
     int16_t IntervalSeconds = 5;
     bool SequentialOrder = true;
-    QString SoundFile;
+    std::string SoundFile;  // the bytes of its name
 };
 
 // Copies the controls into the record's fields that they own; captions, transitions and the

@@ -34,6 +34,7 @@
 #include "toolkit/Worker.h"
 #include "ui/BaFunction.h"
 #include "ui/FileDrop.h"
+#include "ui/FileNames.h"
 #include "ui/Messages.h"
 #include "ui/ProgramFolders.h"
 #include "ui/SaverOpener.h"
@@ -50,6 +51,12 @@ namespace {
 const QString NoPictures = QStringLiteral("你还没有插入任何图片呢!");
 const QString NoTitle = QStringLiteral("你还没输入标题吧!");
 const QString ReplaceWork = QStringLiteral("当前的图片和设置将被替换，继续吗？");
+
+QString UnfaithfulName(const QString& target) {
+    return QStringLiteral("文件名“%1”中有无法识别的字符(不是 UTF-8 编码),无法按这个名字保存。\n"
+                          "请换一个文件名或文件夹。")
+        .arg(QDir::toNativeSeparators(target));
+}
 
 // Where an opened saver's files go when its own folder cannot be written.
 QString DocumentsDir() {
@@ -184,7 +191,7 @@ void TfrmMain::ShowPictureList() {
     FFillingList = true;
     lstPicFiles->clear();
     for (const std::string& file : FPictures.Files()) {
-        lstPicFiles->addItem(QString::fromStdString(file));
+        lstPicFiles->addItem(FileNameText(file));
     }
     lstPicFiles->setCurrentRow(FPictures.Selected());
     FFillingList = false;
@@ -194,7 +201,11 @@ void TfrmMain::btnPicInsertClick() {
     const QStringList chosen =
         FServices.Dialogs.OpenPictures(this, QString::fromStdString(FProgramDir));
     if (!chosen.isEmpty()) {
-        InsertPictures(chosen);
+        std::vector<std::string> files;
+        for (const QString& file : chosen) {
+            files.push_back(FileNameBytes(file));
+        }
+        InsertPictures(files);
     }
 }
 
@@ -246,9 +257,13 @@ bool TfrmMain::OpenSaver(const QString& fileName) {
     (settings.SequentialOrder != 0 ? rdoSeqNor : rdoSeqRnd)->setChecked(true);
     SetPanelColor(pnlBackColor, settings.BackColor);
     SetPreviewColor(settings.BackColor);
-    edtSound->setText(files.Sound);
+    SetSoundFile(FileNameBytes(files.Sound));
     FPictures = TPictureList();
-    InsertPictures(files.Pictures);
+    std::vector<std::string> pictures;
+    for (const QString& picture : files.Pictures) {
+        pictures.push_back(FileNameBytes(picture));
+    }
+    InsertPictures(pictures);
     edtCreate->setText(DefaultOutputName(QString::fromStdString(FOutputDir), FTitle));
     if (Page->currentIndex() == 2) {
         EnterPage();
@@ -256,11 +271,7 @@ bool TfrmMain::OpenSaver(const QString& fileName) {
     return true;
 }
 
-void TfrmMain::InsertPictures(const QStringList& chosen) {
-    std::vector<std::string> files;
-    for (const QString& file : chosen) {
-        files.push_back(file.toStdString());
-    }
+void TfrmMain::InsertPictures(const std::vector<std::string>& files) {
     FPictures.Insert(files);
     ShowPictureList();
     Guarded(this, [this] { UpdateThumbnail(); });
@@ -268,13 +279,13 @@ void TfrmMain::InsertPictures(const QStringList& chosen) {
 
 void TfrmMain::PicturesDropped(const QList<QUrl>& urls) {
     const TDroppedFiles dropped = SortDroppedFiles(urls);
-    if (!dropped.Pictures.isEmpty()) {
+    if (!dropped.Pictures.empty()) {
         InsertPictures(dropped.Pictures);
     }
-    if (!dropped.Sounds.isEmpty() || !dropped.Others.isEmpty()) {
+    if (!dropped.Sounds.empty() || !dropped.Others.isEmpty()) {
         QStringList ignored;
-        for (const QString& sound : dropped.Sounds) {
-            ignored << QFileInfo(sound).fileName();
+        for (const std::string& sound : dropped.Sounds) {
+            ignored << FileNameText(BaseName(sound));
         }
         ShowRefusal(this, IgnoredFilesText(ignored + dropped.Others));
     }
@@ -283,11 +294,14 @@ void TfrmMain::PicturesDropped(const QList<QUrl>& urls) {
 void TfrmMain::SoundDropped(const QList<QUrl>& urls) {
     const TDroppedFiles dropped = SortDroppedFiles(urls);
     QStringList ignored;
-    for (const QString& file : dropped.Pictures + dropped.Sounds.mid(1)) {
-        ignored << QFileInfo(file).fileName();
+    for (const std::string& file : dropped.Pictures) {
+        ignored << FileNameText(BaseName(file));
     }
-    if (!dropped.Sounds.isEmpty()) {
-        edtSound->setText(dropped.Sounds.first());
+    for (size_t i = 1; i < dropped.Sounds.size(); ++i) {
+        ignored << FileNameText(BaseName(dropped.Sounds[i]));
+    }
+    if (!dropped.Sounds.empty()) {
+        SetSoundFile(dropped.Sounds.front());
     }
     if (!ignored.isEmpty() || !dropped.Others.isEmpty()) {
         ShowRefusal(this, IgnoredFilesText(ignored + dropped.Others));
@@ -350,7 +364,7 @@ void TfrmMain::UpdateThumbnail() {
         return;
     }
     const std::string file = FPictures.SelectedFile();
-    if (file.empty() || !QFileInfo(QString::fromStdString(file)).isFile()) {
+    if (file.empty() || !IsRegularFile(file)) {
         return;
     }
     struct TThumbnail {
@@ -407,13 +421,24 @@ void TfrmMain::UpdateThumbnail() {
 void TfrmMain::btnSoundOpenClick() {
     const QString file = FServices.Dialogs.OpenSound(this, QString::fromStdString(FProgramDir));
     if (!file.isEmpty()) {
-        edtSound->setText(file);
+        SetSoundFile(FileNameBytes(file));
     }
 }
 
+std::string TfrmMain::SoundFile() const {
+    const QString text = edtSound->text();
+    return text == FileNameText(FSoundFile) ? FSoundFile : FileNameBytes(text);
+}
+
+void TfrmMain::SetSoundFile(const std::string& file) {
+    FSoundFile = file;
+    edtSound->setText(FileNameText(file));
+}
+
 void TfrmMain::btnSoundPlayClick() {
-    if (QFileInfo(edtSound->text()).isFile()) {
-        FSound->Play(edtSound->text().toStdString());
+    const std::string file = SoundFile();
+    if (IsRegularFile(file)) {
+        FSound->Play(file);
     }
 }
 
@@ -465,7 +490,7 @@ void TfrmMain::CopyControlsToSettings() {
     controls.ImageSizeIndex = cboImageSize->currentIndex();
     controls.IntervalSeconds = static_cast<int16_t>(udInterval->Position());
     controls.SequentialOrder = rdoSeqNor->isChecked();
-    controls.SoundFile = edtSound->text();
+    controls.SoundFile = SoundFile();
     ::CopyControlsToSettings(controls, FSettings);
 }
 
@@ -484,7 +509,7 @@ void TfrmMain::StartPanelPreview() {
                                                                 bounds.top() + bounds.height()},
                                                           FSettings,
                                                           FPictures.Files(),
-                                                          edtSound->text().toStdString(),
+                                                          SoundFile(),
                                                           true,
                                                           FServices.Show);
         FServices.SaverFlag.SetRunning(true);
@@ -510,7 +535,7 @@ void TfrmMain::btnPreviewClick() {
         TCaSaverForm saverForm(
             FSettings.BackColor,
             TCaScreenSaverMain::FullScreen(
-                FSettings, FPictures.Files(), edtSound->text().toStdString(), FServices.Show),
+                FSettings, FPictures.Files(), SoundFile(), FServices.Show),
             FServices.Show.Screen);
         saverForm.OnShowError = [this](const std::exception& error) { ShowError(this, error); };
         FServices.SaverFlag.SetRunning(true);
@@ -533,6 +558,11 @@ bool TfrmMain::CanCreate() {
         ShowRefusal(this, NoTitle);
         return false;
     }
+    // A name that lost bytes on its way into text would be written under another name.
+    if (!IsFaithfulName(edtCreate->text())) {
+        ShowRefusal(this, UnfaithfulName(edtCreate->text()));
+        return false;
+    }
     // Told once, the user may create with the title as GBK keeps it.
     return HasPictures(true) && !FTitleGbk.Warn(this, {edtTitle->text()});
 }
@@ -544,14 +574,14 @@ void TfrmMain::StepProgress() {
 }
 
 void TfrmMain::BuildInstaller() {
-    const std::string target = edtCreate->text().toStdString();
+    const std::string target = FileNameBytes(edtCreate->text());
     CopyControlsToSettings();
     ::BuildInstaller(target,
                      Utf8ToGbk(edtTitle->text().toStdString()),
                      StubDir(FProgramDir),
                      FSettings,
                      FPictures.Files(),
-                     edtSound->text().toStdString(),
+                     SoundFile(),
                      FOutputDir,
                      [this] { StepProgress(); });
 }

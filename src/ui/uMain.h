@@ -100,7 +100,11 @@ private:
     void EnterPage();
     void SwitchPage(int delta);
     void ShowPictureList();
-    void InsertPictures(const QStringList& files);
+    void InsertPictures(const std::vector<std::string>& files);
+    // The sound file's name as bytes: those it was chosen or dropped with while the edit shows
+    // them, else the bytes of what the edit holds.
+    std::string SoundFile() const;
+    void SetSoundFile(const std::string& file);
     // Answers whether the event is used up.
     bool ListMouseEvent(const QMouseEvent* mouse);
     bool CanCreate();
@@ -113,6 +117,7 @@ private:
     TSaverSettings FSettings;
     std::string FProgramDir;
     std::string FOutputDir;
+    std::string FSoundFile;
     QString FTitle;
     TGbkWarning FTitleGbk;
     TPictureList FPictures;

@@ -1,4 +1,7 @@
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
@@ -124,6 +127,7 @@ private slots:
     void dropsPicturesAndFolders_data();
     void dropsPicturesAndFolders();
     void dropsASoundOnTheOptionsPage();
+    void namesThatAreNotUtf8GoThroughUnchanged();
     void warnsOnceAboutCharactersGbkLacks_data();
     void warnsOnceAboutCharactersGbkLacks();
     void dialogsRefuseOnceWhatGbkCannotHold();
@@ -152,6 +156,7 @@ private:
     void Reopen(const QString& programDir);
     // Drops the files on target as a file manager would.
     void Drop(QWidget* target, const QStringList& files);
+    void DropUrls(QWidget* target, const QList<QUrl>& urls);
     QString Folder(const QString& name, const QStringList& files);
     // Creates the saver as name in the temporary folder and answers its bytes.
     QByteArray CreateAs(const QString& name);
@@ -1017,11 +1022,15 @@ void TMainWindowTest::Reopen(const QString& programDir) {
 }
 
 void TMainWindowTest::Drop(QWidget* target, const QStringList& files) {
-    QMimeData data;
     QList<QUrl> urls;
     for (const QString& file : files) {
         urls << QUrl::fromLocalFile(file);
     }
+    DropUrls(target, urls);
+}
+
+void TMainWindowTest::DropUrls(QWidget* target, const QList<QUrl>& urls) {
+    QMimeData data;
     data.setUrls(urls);
     const QPoint at = target->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -1169,6 +1178,43 @@ void TMainWindowTest::dropsASoundOnTheOptionsPage() {
     QCOMPARE(Child<QLineEdit>("edtSound")->text(), tune);
     QCOMPARE(Child<QListWidget>("lstPicFiles")->count(), 0);
     QCOMPARE(FMessages, QStringList({"提示!|这些文件不能放在这里,已忽略:\np.bmp\nsecond.mid"}));
+}
+
+// Names in GBK, as old archives hold them: a picture, a folder of pictures and a sound dropped by
+// a file manager reach the installer; a target whose text lost bytes is refused, not written
+// under another name.
+void TMainWindowTest::namesThatAreNotUtf8GoThroughUnchanged() {
+    const QByteArray dir = QFile::encodeName(FDir->path());
+    const QByteArray picture = dir + "/\xC4\xE3\xBA\xC3.bmp", folder = dir + "/\xD5\xD5\xC6\xAC",
+                     sound = dir + "/\xB8\xE8.wav";
+    QVERIFY(::rename(QFile::encodeName(Picture("a.bmp", 8, 8)), picture) == 0);
+    QVERIFY(::mkdir(folder, 0700) == 0);
+    QVERIFY(::rename(QFile::encodeName(Picture("b.bmp", 8, 8)), folder + "/\xB1\xB1.bmp") == 0);
+    QVERIFY(QFile::copy(Picture("c.bmp", 8, 8), FDir->filePath("c.wav")));
+    QVERIFY(::rename(QFile::encodeName(FDir->filePath("c.wav")), sound) == 0);
+    const auto url = [](const QByteArray& path) {
+        return QUrl::fromEncoded("file://" + path.toPercentEncoding("/"));
+    };
+    DropUrls(Child<QListWidget>("lstPicFiles")->viewport(), {url(picture), url(folder)});
+    QCOMPARE(FForm->Pictures().Files(),
+             std::vector<std::string>({picture.toStdString(), (folder + "/\xB1\xB1.bmp").toStdString()}));
+    Child<QTabWidget>("Page")->setCurrentIndex(1);
+    DropUrls(Child<QTabWidget>("Page")->widget(1), {url(sound)});
+    TypeTitle("Old");
+    LeaveTitle();
+    Child<QPushButton>("btnCreate")->click();
+    QCOMPARE(FMessages, QStringList({"Kavro|已经成功的完成!"}));
+    const TInstallerReader reader(FForm->OutputDir() + "Old.run");
+    QCOMPARE(reader.PictureCount(), 2);
+    QCOMPARE(int{reader.Settings().SoundIncluded}, 1);
+
+    FMessages.clear();
+    const QString lost = QFile::decodeName(dir + "/\xC4\xE3.run");
+    Child<QLineEdit>("edtCreate")->setText(lost);
+    Child<QPushButton>("btnCreate")->click();
+    QCOMPARE(FMessages.size(), 1);
+    QVERIFY2(FMessages[0].contains("无法识别的字符"), qPrintable(FMessages[0]));
+    QVERIFY(!QFile::exists(lost));
 }
 
 void TMainWindowTest::warnsOnceAboutCharactersGbkLacks_data() {

@@ -150,19 +150,19 @@ void TWizardRulesTest::takesSoundFlagsFromTheFile() {
     TSaverSettings settings;
     InitSaverSettings(settings);
     TWizardControls controls;
-    controls.SoundFile = wav;
+    controls.SoundFile = wav.toStdString();
     CopyControlsToSettings(controls, settings);
     QCOMPARE(settings.SoundIncluded, 1);
     QCOMPARE(settings.PlaySound, 1);
     QCOMPARE(QByteArray(settings.SoundExt, 5), QByteArray(".wav\0", 5));
 
-    controls.SoundFile = dir.filePath("gone.mp3");
+    controls.SoundFile = dir.filePath("gone.mp3").toStdString();
     CopyControlsToSettings(controls, settings);
     QCOMPARE(settings.SoundIncluded, 0);
     QCOMPARE(settings.PlaySound, 0);
     QCOMPARE(QByteArray(settings.SoundExt, 5), QByteArray(".mp3\0", 5));
 
-    controls.SoundFile = dir.path();  // a folder is no sound file
+    controls.SoundFile = dir.path().toStdString();  // a folder is no sound file
     CopyControlsToSettings(controls, settings);
     QCOMPARE(settings.SoundIncluded, 0);
 }
@@ -172,7 +172,7 @@ void TWizardRulesTest::cutsLongSoundExtensionAtItsField() {
     InitSaverSettings(settings);
     settings.Description.ShowDescription = 7;
     TWizardControls controls;
-    controls.SoundFile = QStringLiteral("/music/theme.MUSIC");
+    controls.SoundFile = "/music/theme.MUSIC";
     CopyControlsToSettings(controls, settings);
     QCOMPARE(QByteArray(settings.SoundExt, 5), QByteArray(".musi"));
     QCOMPARE(settings.Description.ShowDescription, 7);
