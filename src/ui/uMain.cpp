@@ -53,8 +53,9 @@ const QString NoTitle = QStringLiteral("你还没输入标题吧!");
 const QString ReplaceWork = QStringLiteral("当前的图片和设置将被替换，继续吗？");
 
 QString UnfaithfulName(const QString& target) {
-    return QStringLiteral("文件名“%1”中有无法识别的字符(不是 UTF-8 编码),无法按这个名字保存。\n"
-                          "请换一个文件名或文件夹。")
+    return QStringLiteral(
+               "文件名“%1”中有无法识别的字符(不是 UTF-8 编码),无法按这个名字保存。\n"
+               "请换一个文件名或文件夹。")
         .arg(QDir::toNativeSeparators(target));
 }
 
@@ -532,11 +533,10 @@ void TfrmMain::btnPreviewClick() {
         return;
     }
     {
-        TCaSaverForm saverForm(
-            FSettings.BackColor,
-            TCaScreenSaverMain::FullScreen(
-                FSettings, FPictures.Files(), SoundFile(), FServices.Show),
-            FServices.Show.Screen);
+        TCaSaverForm saverForm(FSettings.BackColor,
+                               TCaScreenSaverMain::FullScreen(
+                                   FSettings, FPictures.Files(), SoundFile(), FServices.Show),
+                               FServices.Show.Screen);
         saverForm.OnShowError = [this](const std::exception& error) { ShowError(this, error); };
         FServices.SaverFlag.SetRunning(true);
         saverForm.RunSaver();

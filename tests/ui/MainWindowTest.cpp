@@ -1,8 +1,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
-
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -27,6 +25,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QWindow>
+#include <cstdio>
 
 #include "engine/CaSaverForms.h"
 #include "pack/InstallerReader.h"
@@ -1197,7 +1196,8 @@ void TMainWindowTest::namesThatAreNotUtf8GoThroughUnchanged() {
     };
     DropUrls(Child<QListWidget>("lstPicFiles")->viewport(), {url(picture), url(folder)});
     QCOMPARE(FForm->Pictures().Files(),
-             std::vector<std::string>({picture.toStdString(), (folder + "/\xB1\xB1.bmp").toStdString()}));
+             std::vector<std::string>(
+                 {picture.toStdString(), (folder + "/\xB1\xB1.bmp").toStdString()}));
     Child<QTabWidget>("Page")->setCurrentIndex(1);
     DropUrls(Child<QTabWidget>("Page")->widget(1), {url(sound)});
     TypeTitle("Old");
