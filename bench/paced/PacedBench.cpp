@@ -1,7 +1,7 @@
 // Paced effects and the full-screen show on a real window system (run under Xvfb): frames that
 // reach the window per effect, the drawing cost of a frame, the longest stall of the
 // user-interface thread during a show of large JPEGs, and the time from a key to the closed
-// window. Usage: bench_paced frames | stall <seconds> <jpeg-dir> | keys <count> <jpeg-dir> |
+// window. Usage: bench_paced frames | stall <seconds> <jpeg-dir> | keys <count> <jpeg-dir> [ms] |
 // jpegs <dir> <count>
 #include <pthread.h>
 #include <time.h>
@@ -344,8 +344,9 @@ int Stall(int seconds, const char* dir) {
 }
 
 // Starts the show of JPEGs again and again and, at a random moment of it, posts a key from
-// another thread; notes how long until the window has closed.
-int Keys(int count, const char* dir) {
+// another thread (or at a fixed moment, when ms is given); notes how long until the window has
+// closed.
+int Keys(int count, const char* dir, int fixedMs) {
     TQtTimerFactory timers;
     TQtScreen screen;
     TSilentMedia media;
@@ -371,7 +372,7 @@ int Keys(int count, const char* dir) {
             closed = Now();
             closedCpu = ThreadCpu();
         });
-        const int ms = delay(chance);
+        const int ms = fixedMs >= 0 ? fixedMs : delay(chance);
         std::thread key([&form, &sent, &sentCpu, uiClock, ms] {
             std::this_thread::sleep_for(std::chrono::milliseconds(ms));
             sent = Now();
@@ -442,10 +443,10 @@ int main(int argc, char* argv[]) {
         return WriteJpegs(argv[2], std::atoi(argv[3]));
     }
     if (mode == "keys" && argc > 3) {
-        return Keys(std::atoi(argv[2]), argv[3]);
+        return Keys(std::atoi(argv[2]), argv[3], argc > 4 ? std::atoi(argv[4]) : -1);
     }
     std::fprintf(stderr,
-                 "usage: bench_paced frames | stall <seconds> <dir> | keys <count> <dir> | "
+                 "usage: bench_paced frames | stall <seconds> <dir> | keys <count> <dir> [ms] | "
                  "jpegs <dir> <count>\n");
     return 2;
 }
