@@ -45,8 +45,9 @@ class SaverFormTest : public QObject {
 
     std::unique_ptr<TCaSaverForm> MakeForm(bool paced = false) {
         TShowServices services{*Timers, Screen, *Media, Wave, paced ? &Frames : nullptr};
+        const TColor back = Settings.BackColor;  // a packed field: copied, not bound
         return std::make_unique<TCaSaverForm>(
-            Settings.BackColor,
+            back,
             TCaScreenSaverMain::FullScreen(Settings, Files, "/s/tune.mp3", services),
             Screen,
             Cursor);
