@@ -88,7 +88,8 @@ env -u QT_QPA_PLATFORM HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" \
 wizard=$!
 await xdotool search --onlyvisible --name "^Kavro - "
 window=$(xdotool search --onlyvisible --name "^Kavro - " | head -1)
-# A mapped window may not yet take input: let the first paint finish before clicking.
+# A mapped window may not yet take input: let the first paint finish before clicking. (Without a
+# window manager the keyboard follows the pointer, so no focus is awaited here.)
 sleep 1
 [[ $(xdotool getwindowgeometry "$window") == *"Geometry: 602x358"* ]] ||
     fail "the wizard's window is not 602 x 358"
@@ -99,6 +100,9 @@ click 302 86
 xdotool key ctrl+a type Demo
 click 217 137
 await xdotool search --onlyvisible --name "^打开$"
+dialog=$(xdotool search --onlyvisible --name "^打开$" | head -1)
+# Keys typed before the dialog has the focus would be lost.
+await sh -c "[ \"\$(xdotool getwindowfocus)\" = $dialog ]"
 sleep 0.5
 xdotool type "$work/red.bmp"
 xdotool key Return
