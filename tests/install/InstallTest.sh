@@ -107,6 +107,8 @@ sleep 0.5
 xdotool type "$work/red.bmp"
 xdotool key Return
 await sh -c '! xdotool search --onlyvisible --name "^打开$"'
+# The picture is in: its red thumbnail is on the window.
+await sh -c "import -window $window -depth 8 txt:- | grep -q '#FF0000'"
 sleep 0.5
 click 471 340
 sleep 0.5
