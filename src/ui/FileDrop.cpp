@@ -34,12 +34,13 @@ bool IsDir(const std::string& path) {
 // ignoring case.
 std::vector<std::string> PicturesIn(const std::string& folder) {
     std::vector<std::string> names;
+    const std::string prefix = folder.back() == '/' ? folder : folder + "/";
     const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), &closedir);
     if (!dir) {
         return names;
     }
     while (const dirent* entry = readdir(dir.get())) {
-        const std::string path = folder + "/" + entry->d_name;
+        const std::string path = prefix + entry->d_name;
         struct stat info {};
         if (entry->d_name[0] != '.' && IsPicture(entry->d_name) && stat(path.c_str(), &info) == 0 &&
             S_ISREG(info.st_mode) && access(path.c_str(), R_OK) == 0) {
@@ -50,7 +51,7 @@ std::vector<std::string> PicturesIn(const std::string& folder) {
         return FileNameText(a).compare(FileNameText(b), Qt::CaseInsensitive) < 0;
     });
     for (std::string& name : names) {
-        name = folder + "/" + name;
+        name = prefix + name;
     }
     return names;
 }
