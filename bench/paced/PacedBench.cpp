@@ -177,6 +177,14 @@ TSaverSettings BaseSettings() {
     return settings;
 }
 
+// The settings of a show of the given JPEGs in random order.
+TSaverSettings JpegShowSettings(const std::vector<std::string>& files) {
+    TSaverSettings settings = BaseSettings();
+    settings.PictureCount = static_cast<uint8_t>(files.size());
+    settings.SequentialOrder = 0;
+    return settings;
+}
+
 // Runs each effect once on the full-screen window and reports what reached it.
 int Frames() {
     TQtTimerFactory timers;
@@ -316,9 +324,7 @@ int Stall(int seconds, const char* dir) {
     TTimedClocks clocks;
     TQtWorker worker;
     const std::vector<std::string> files = Jpegs(dir);
-    TSaverSettings settings = BaseSettings();
-    settings.PictureCount = static_cast<uint8_t>(files.size());
-    settings.SequentialOrder = 0;
+    const TSaverSettings settings = JpegShowSettings(files);
     TShowServices services{timers, screen, media, wave, &clocks, &worker};
     TCaSaverForm form(
         settings.BackColor, TCaScreenSaverMain::FullScreen(settings, files, "", services), screen);
@@ -354,9 +360,7 @@ int Keys(int count, const char* dir, int fixedMs) {
     TTimedClocks clocks;
     TQtWorker worker;
     const std::vector<std::string> files = Jpegs(dir);
-    TSaverSettings settings = BaseSettings();
-    settings.PictureCount = static_cast<uint8_t>(files.size());
-    settings.SequentialOrder = 0;
+    const TSaverSettings settings = JpegShowSettings(files);
     TShowServices services{timers, screen, media, wave, &clocks, &worker};
     std::mt19937 chance(7);
     std::uniform_int_distribution<int> delay(50, 4500);

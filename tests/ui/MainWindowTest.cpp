@@ -147,6 +147,8 @@ private:
     QStringList Names(const QString& prefix, int count);
     void Idle() { emit QAbstractEventDispatcher::instance()->aboutToBlock(); }
     void TypeTitle(const QString& text);
+    // Inserts the files through "插入图片".
+    void Insert(const QStringList& files);
     // Inserts a red 40 × 30 and a blue 30 × 40 picture.
     void InsertRedAndBlue();
     void LeaveTitle() { FForm->edtTitleExit(); }
@@ -160,6 +162,8 @@ private:
     // Creates the saver as name in the temporary folder and answers its bytes.
     QByteArray CreateAs(const QString& name);
     void EditCaption(int row, const QString& text);
+    // Chooses tune.wav, 1000 bytes, through the sound button.
+    void ChooseSound();
     // A show of three pictures and a sound, titled title.
     void MakeShow(const QString& title);
 
@@ -236,10 +240,14 @@ QStringList TMainWindowTest::Names(const QString& prefix, int count) {
     return names;
 }
 
-void TMainWindowTest::InsertRedAndBlue() {
-    FDialogs->Pictures.push_back({Picture("red.bmp", 40, 30, qRgb(255, 0, 0)),
-                                  Picture("blue.bmp", 30, 40, qRgb(0, 0, 255))});
+void TMainWindowTest::Insert(const QStringList& files) {
+    FDialogs->Pictures.push_back(files);
     Child<QPushButton>("btnPicInsert")->click();
+}
+
+void TMainWindowTest::InsertRedAndBlue() {
+    Insert({Picture("red.bmp", 40, 30, qRgb(255, 0, 0)),
+            Picture("blue.bmp", 30, 40, qRgb(0, 0, 255))});
 }
 
 void TMainWindowTest::TypeTitle(const QString& text) {
@@ -351,8 +359,7 @@ void TMainWindowTest::showsItsLayout() {
 void TMainWindowTest::insertKeepsTheNewest255AndSelectsFirst() {
     QStringList files = Names("p", 300);
     files[45] = Picture("first.bmp", 1600, 900);
-    FDialogs->Pictures.push_back(files);
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert(files);
     QCOMPARE(FDialogs->Folders, QStringList({QString::fromStdString(FForm->ProgramDir())}));
     auto* list = Child<QListWidget>("lstPicFiles");
     QCOMPARE(list->count(), 255);
@@ -391,8 +398,7 @@ void TMainWindowTest::placesThumbnail_data() {
 void TMainWindowTest::placesThumbnail() {
     QFETCH(QSize, picture);
     QFETCH(QRect, expected);
-    FDialogs->Pictures.push_back({Picture("p.jpg", picture.width(), picture.height())});
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert({Picture("p.jpg", picture.width(), picture.height())});
     auto* thumbnail = Child<QLabel>("imgPic");
     QCOMPARE(thumbnail->geometry(), expected);
     QVERIFY(thumbnail->isVisible());
@@ -422,8 +428,7 @@ void TMainWindowTest::undecodablePictureReportsAndKeepsThumbnail() {
     QVERIFY(bad.open(QIODevice::WriteOnly));
     bad.write("not a picture");
     bad.close();
-    FDialogs->Pictures.push_back({good, bad.fileName()});
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert({good, bad.fileName()});
     auto* thumbnail = Child<QLabel>("imgPic");
     QCOMPARE(thumbnail->geometry(), QRect(39, 0, 103, 137));
     auto* list = Child<QListWidget>("lstPicFiles");
@@ -510,8 +515,7 @@ void TMainWindowTest::dragSelectionShowsThumbnail() {
 }
 
 void TMainWindowTest::deletingOnlyEntryDisablesAtIdle() {
-    FDialogs->Pictures.push_back({Picture("only.bmp", 20, 10)});
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert({Picture("only.bmp", 20, 10)});
     Idle();
     auto* remove = Child<QPushButton>("btnPicDelete");
     QVERIFY(remove->isEnabled());
@@ -531,8 +535,7 @@ void TMainWindowTest::deletingMiddleKeepsIndexAndThumbnail() {
     for (int i = 0; i < 5; ++i) {
         files << Picture(QStringLiteral("p%1.bmp").arg(i), 20 + 10 * i, 20, qRgb(50 * i, 0, 0));
     }
-    FDialogs->Pictures.push_back(files);
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert(files);
     auto* list = Child<QListWidget>("lstPicFiles");
     list->setCurrentRow(2);
     auto* thumbnail = Child<QLabel>("imgPic");
@@ -548,8 +551,7 @@ void TMainWindowTest::deletingMiddleKeepsIndexAndThumbnail() {
 }
 
 void TMainWindowTest::deletingLastSelectsNewLast() {
-    FDialogs->Pictures.push_back(Names("p", 3));
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert(Names("p", 3));
     auto* list = Child<QListWidget>("lstPicFiles");
     list->setCurrentRow(2);
     Child<QPushButton>("btnPicDelete")->click();
@@ -583,8 +585,7 @@ void TMainWindowTest::refusesCreateWithoutTitle_data() {
 
 void TMainWindowTest::refusesCreateWithoutTitle() {
     QFETCH(QString, title);
-    FDialogs->Pictures.push_back({Picture("p.bmp", 8, 8)});
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert({Picture("p.bmp", 8, 8)});
     TypeTitle(QStringLiteral("Something"));
     LeaveTitle();
     QVERIFY(!Child<QLineEdit>("edtCreate")->text().isEmpty());
@@ -645,8 +646,7 @@ void TMainWindowTest::enablesBackAndNextByPage() {
 }
 
 void TMainWindowTest::pageSwitchesStopAndRestartPanelPreview() {
-    FDialogs->Pictures.push_back({Picture("p.bmp", 16, 12)});
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert({Picture("p.bmp", 16, 12)});
     auto* page = Child<QTabWidget>("Page");
     page->setCurrentIndex(2);
     QVERIFY(FForm->PanelPreviewRunning());
@@ -682,8 +682,7 @@ void TMainWindowTest::fullScreenPreviewWithoutPicturesRefuses() {
 }
 
 void TMainWindowTest::fullScreenPreviewStopsAndRestartsPanel() {
-    FDialogs->Pictures.push_back({Picture("p.bmp", 16, 12)});
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert({Picture("p.bmp", 16, 12)});
     Child<QTabWidget>("Page")->setCurrentIndex(2);
     QVERIFY(FForm->PanelPreviewRunning());
     bool panelRanDuringShow = true;
@@ -700,8 +699,7 @@ void TMainWindowTest::fullScreenPreviewStopsAndRestartsPanel() {
 }
 
 void TMainWindowTest::panelPreviewDrawsOnThePanel() {
-    FDialogs->Pictures.push_back({Picture("p.bmp", 16, 12, qRgb(255, 0, 0))});
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert({Picture("p.bmp", 16, 12, qRgb(255, 0, 0))});
     FDialogs->Colors.push_back(65280);
     QTest::mouseClick(Child<QWidget>("pnlBackColor"), Qt::LeftButton);
     auto* panel = Child<TWidgetCanvas>("pnlPreview");
@@ -728,8 +726,7 @@ void TMainWindowTest::showThatCannotBeBuiltIsReported() {
                                    FDir->path().toStdString() + "/"};
     FForm = std::make_unique<TfrmMain>(services);
     FForm->show();
-    FDialogs->Pictures.push_back({Picture("p.bmp", 16, 12)});
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert({Picture("p.bmp", 16, 12)});
     const QString error = "KAVRO|" + QString::fromUtf8(TFailingTimerFactory::Message);
 
     Child<QTabWidget>("Page")->setCurrentIndex(2);
@@ -748,14 +745,8 @@ void TMainWindowTest::showThatCannotBeBuiltIsReported() {
 void TMainWindowTest::createsInstallerEndToEnd() {
     const QString first = Picture("first.jpg", 32, 24);
     const QString second = Picture("second.bmp", 8, 6);
-    FDialogs->Pictures.push_back({first, second});
-    Child<QPushButton>("btnPicInsert")->click();
-    QFile sound(FDir->filePath("tune.wav"));
-    QVERIFY(sound.open(QIODevice::WriteOnly));
-    sound.write(QByteArray(1000, 'w'));
-    sound.close();
-    FDialogs->Sounds.push_back(sound.fileName());
-    Child<QToolButton>("btnSoundOpen")->click();
+    Insert({first, second});
+    ChooseSound();
     TypeTitle(QStringLiteral(" 我的 Show "));
     LeaveTitle();
     auto* page = Child<QTabWidget>("Page");
@@ -803,8 +794,7 @@ void TMainWindowTest::createsInstallerEndToEnd() {
 }
 
 void TMainWindowTest::missingSoundFailsBuildAndClearsProgress() {
-    FDialogs->Pictures.push_back({Picture("p.bmp", 8, 8)});
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert({Picture("p.bmp", 8, 8)});
     const QString missing = FDir->filePath("gone.mp3");
     FDialogs->Sounds.push_back(missing);
     Child<QToolButton>("btnSoundOpen")->click();
@@ -825,8 +815,7 @@ void TMainWindowTest::missingSoundFailsBuildAndClearsProgress() {
 }
 
 void TMainWindowTest::chosenTargetPassesWithoutTitleAndOpensDefaultFolder() {
-    FDialogs->Pictures.push_back({Picture("p.bmp", 8, 8)});
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert({Picture("p.bmp", 8, 8)});
     QVERIFY(QDir(FDir->path()).mkpath("elsewhere"));
     const QString chosen = FDir->filePath("elsewhere/mine.exe");
     FDialogs->Targets.push_back(chosen);
@@ -867,8 +856,7 @@ void TMainWindowTest::colourCancelStillSetsPreviewPanel() {
 void TMainWindowTest::fullListGivesPictureCount255() {
     QStringList files = Names("p", 255);
     files[0] = Picture("p0.bmp", 8, 8);
-    FDialogs->Pictures.push_back(files);
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert(files);
     Child<QTabWidget>("Page")->setCurrentIndex(2);
     QCOMPARE(FForm->Settings().PictureCount, 255);
 }
@@ -904,8 +892,7 @@ void TMainWindowTest::soundButtonsDriveThePlayer() {
 }
 
 void TMainWindowTest::captionSlotStaysWithThePosition() {
-    FDialogs->Pictures.push_back(Names("p", 5));
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert(Names("p", 5));
     auto* list = Child<QListWidget>("lstPicFiles");
     list->setCurrentRow(2);
     WhenModal<TfrmText>([](TfrmText* dialog) {
@@ -1063,8 +1050,7 @@ void TMainWindowTest::outputGoesBelowDocumentsWhenProgramFolderIsReadOnly() {
 
     const QString documents = home.filePath("Documents/ScreenSavers/");
     QCOMPARE(QString::fromStdString(FForm->OutputDir()), documents);
-    FDialogs->Pictures.push_back({Picture("p.bmp", 8, 8)});
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert({Picture("p.bmp", 8, 8)});
     TypeTitle("My Show");
     LeaveTitle();
     QCOMPARE(Child<QLineEdit>("edtCreate")->text(), documents + "MyShow.run");
@@ -1095,8 +1081,7 @@ void TMainWindowTest::findsInstalledStubsBesideBin() {
     }
     auto build = [this, &bin] {
         Reopen(bin);
-        FDialogs->Pictures.push_back({Picture("p.bmp", 8, 8)});
-        Child<QPushButton>("btnPicInsert")->click();
+        Insert({Picture("p.bmp", 8, 8)});
         TypeTitle("s");
         LeaveTitle();
         Child<QPushButton>("btnCreate")->click();
@@ -1123,8 +1108,7 @@ void TMainWindowTest::findsInstalledStubsBesideBin() {
 
 void TMainWindowTest::successNamesTheFileWhenNoFileManagerStarts() {
     FBrowser->Opens = false;
-    FDialogs->Pictures.push_back({Picture("p.bmp", 8, 8)});
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert({Picture("p.bmp", 8, 8)});
     TypeTitle("Show");
     LeaveTitle();
     Child<QPushButton>("btnCreate")->click();
@@ -1142,8 +1126,7 @@ void TMainWindowTest::dropsPicturesAndFolders_data() {
 void TMainWindowTest::dropsPicturesAndFolders() {
     QFETCH(QString, target);
     const QString old = Picture("old.bmp", 40, 30);
-    FDialogs->Pictures.push_back({old});
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert({old});
     auto* list = Child<QListWidget>("lstPicFiles");
     QWidget* place = target == "lstPicFiles" ? list->viewport() : Child<QWidget>("pnlPicBack");
     const QString folder = Folder("holiday", {"b.jpg", "notes.txt", "a.BMP"});
@@ -1231,8 +1214,7 @@ void TMainWindowTest::warnsOnceAboutCharactersGbkLacks() {
     QFETCH(QString, lost);
     const QString warning = "提示!|以下字符无法保存,会变成“?”:\n" + lost +
                             "\n请修改文字;如果不修改,再试一次就会按此保存.";
-    FDialogs->Pictures.push_back({Picture("p.bmp", 8, 8)});
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert({Picture("p.bmp", 8, 8)});
     TypeTitle(title);
     LeaveTitle();
     QCOMPARE(FMessages, lost.isEmpty() ? QStringList() : QStringList({warning}));
@@ -1247,8 +1229,7 @@ void TMainWindowTest::warnsOnceAboutCharactersGbkLacks() {
     // Not told yet when create is pressed: create stops there once.
     Reopen(FDir->path());
     FMessages.clear();
-    FDialogs->Pictures.push_back({Picture("p.bmp", 8, 8)});
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert({Picture("p.bmp", 8, 8)});
     FDialogs->Targets.push_back(FDir->filePath("t.exe"));
     Child<QToolButton>("btnCreateOpen")->click();
     TypeTitle(title);
@@ -1280,8 +1261,7 @@ void TMainWindowTest::dialogsRefuseOnceWhatGbkCannotHold() {
              QByteArray::fromStdString(Utf8ToGbk("? 2026 王小明")));
     QCOMPARE(QByteArray(FForm->Settings().Description.WebAddress), QByteArray("www.example.org"));
 
-    FDialogs->Pictures.push_back(Names("p", 1));
-    Child<QPushButton>("btnPicInsert")->click();
+    Insert(Names("p", 1));
     FMessages.clear();
     WhenModal<TfrmText>([](TfrmText* dialog) {
         dialog->findChild<QPlainTextEdit*>("moText")->setPlainText(QStringLiteral("好😀"));
@@ -1294,7 +1274,6 @@ void TMainWindowTest::dialogsRefuseOnceWhatGbkCannotHold() {
              QByteArray::fromStdString(Utf8ToGbk("好?")));
 }
 
-QTEST_MAIN(TMainWindowTest)
 QByteArray TMainWindowTest::CreateAs(const QString& name) {
     FDialogs->Targets.push_back(FDir->filePath(name));
     Child<QToolButton>("btnCreateOpen")->click();
@@ -1312,17 +1291,20 @@ void TMainWindowTest::EditCaption(int row, const QString& text) {
     Child<QPushButton>("btnPicText")->click();
 }
 
-void TMainWindowTest::MakeShow(const QString& title) {
-    FDialogs->Pictures.push_back({Picture("a.jpg", 32, 24),
-                                  Picture("b.bmp", 8, 6, qRgb(0, 0, 255)),
-                                  Picture("c.png", 4, 4, qRgb(0, 255, 0))});
-    Child<QPushButton>("btnPicInsert")->click();
+void TMainWindowTest::ChooseSound() {
     QFile sound(FDir->filePath("tune.wav"));
     QVERIFY(sound.open(QIODevice::WriteOnly));
     sound.write(QByteArray(1000, 'w'));
     sound.close();
     FDialogs->Sounds.push_back(sound.fileName());
     Child<QToolButton>("btnSoundOpen")->click();
+}
+
+void TMainWindowTest::MakeShow(const QString& title) {
+    Insert({Picture("a.jpg", 32, 24),
+            Picture("b.bmp", 8, 6, qRgb(0, 0, 255)),
+            Picture("c.png", 4, 4, qRgb(0, 255, 0))});
+    ChooseSound();
     TypeTitle(title);
 }
 
@@ -1452,4 +1434,5 @@ void TMainWindowTest::writesTheFilesOnceAndNeverOverwrites() {
     QVERIFY(!QFileInfo::exists(documents));
 }
 
+QTEST_MAIN(TMainWindowTest)
 #include "MainWindowTest.moc"
