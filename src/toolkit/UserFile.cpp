@@ -133,3 +133,8 @@ bool ReadRegularFile(const std::string& fileName, std::string& bytes, std::strin
     ::close(fd);
     return ok;
 }
+
+bool IsRegularFile(const std::string& fileName) {
+    struct stat info {};
+    return ::stat(fileName.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}

@@ -13,6 +13,9 @@ std::string FileErrorReason(int error, bool writing = false);
 // ("是文件夹，不是普通文件"), or empty for a regular file.
 std::string NotRegularReason(unsigned mode);
 
+// Whether the name leads to a regular file (links followed).
+bool IsRegularFile(const std::string& fileName);
+
 // The second line every file message of ours carries: "<fileName>：<reason>".
 std::string FileReasonLine(const std::string& fileName, const std::string& reason);
 

@@ -12,6 +12,7 @@
 
 #include "toolkit/FileExt.h"
 #include "toolkit/PictureFormats.h"
+#include "toolkit/UserFile.h"
 #include "ui/FileNames.h"
 
 namespace {
@@ -41,9 +42,8 @@ std::vector<std::string> PicturesIn(const std::string& folder) {
     }
     while (const dirent* entry = readdir(dir.get())) {
         const std::string path = prefix + entry->d_name;
-        struct stat info {};
-        if (entry->d_name[0] != '.' && IsPicture(entry->d_name) && stat(path.c_str(), &info) == 0 &&
-            S_ISREG(info.st_mode) && access(path.c_str(), R_OK) == 0) {
+        if (entry->d_name[0] != '.' && IsPicture(entry->d_name) && IsRegularFile(path) &&
+            access(path.c_str(), R_OK) == 0) {
             names.push_back(entry->d_name);
         }
     }

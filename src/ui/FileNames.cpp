@@ -1,7 +1,5 @@
 #include "ui/FileNames.h"
 
-#include <sys/stat.h>
-
 #include <QFile>
 
 std::string FileNameBytes(const QString& name) {
@@ -25,9 +23,4 @@ std::string BaseName(const std::string& path) {
 
 bool IsFaithfulName(const QString& name) {
     return !name.contains(QChar::ReplacementCharacter);
-}
-
-bool IsRegularFile(const std::string& path) {
-    struct stat info {};
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }

@@ -20,9 +20,6 @@ std::string LocalFileBytes(const QUrl& url);
 // The last part of a path.
 std::string BaseName(const std::string& path);
 
-// Whether path names a regular file (links followed).
-bool IsRegularFile(const std::string& path);
-
 // Whether the text names a file faithfully: no character in it stands for bytes that the text
 // lost on the way (a name that was not UTF-8 before it became text).
 bool IsFaithfulName(const QString& name);

@@ -2,7 +2,7 @@
 
 #include "toolkit/FileExt.h"
 #include "toolkit/Rounding.h"
-#include "ui/FileNames.h"
+#include "toolkit/UserFile.h"
 
 QRect FitThumbnail(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight) {
     if (pictureWidth <= 0 || pictureHeight <= 0 || areaHeight <= 0) {

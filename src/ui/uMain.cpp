@@ -31,6 +31,7 @@
 #include "platform/SaverFlag.h"
 #include "toolkit/Picture.h"
 #include "toolkit/WidgetCanvas.h"
+#include "toolkit/UserFile.h"
 #include "toolkit/Worker.h"
 #include "ui/BaFunction.h"
 #include "ui/FileDrop.h"
