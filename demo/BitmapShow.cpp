@@ -34,14 +34,14 @@ int main(int argc, char** argv) {
     TSilentMedia media;
     TSilentWave wave;
     TBitmap target(screen.Width(), screen.Height());
-    std::unique_ptr<TCbScreenSaver> show = std::make_unique<TCaScreenSaverMain>(
-        target.Canvas(),
-        TRect(0, 0, screen.Width(), screen.Height()),
-        settings,
-        pictures,
-        std::string(),
-        false,
-        TShowServices{timers, screen, media, wave});
+    std::unique_ptr<TCbScreenSaver> show =
+        std::make_unique<TCaScreenSaverMain>(target.Canvas(),
+                                             TRect(0, 0, screen.Width(), screen.Height()),
+                                             settings,
+                                             pictures,
+                                             std::string(),
+                                             false,
+                                             TShowServices{timers, screen, media, wave});
     show->Start();
     // The first tick comes after 100 ms, each next one after the interval of one second.
     QTimer::singleShot(100 + 1000 * (ticks - 1) + 500, &app, &QGuiApplication::quit);

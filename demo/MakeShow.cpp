@@ -37,8 +37,14 @@ int main(int argc, char** argv) {
         WriteFieldUtf8(settings.SoundExt, sound.substr(sound.rfind('.')));
     }
     try {
-        BuildInstaller(argv[1], Utf8ToGbk(argv[2]), KAVRO_BUILD_DIR "/", settings, pictures, sound,
-                       std::string(argv[1]) + ".d/", [] {});
+        BuildInstaller(argv[1],
+                       Utf8ToGbk(argv[2]),
+                       KAVRO_BUILD_DIR "/",
+                       settings,
+                       pictures,
+                       sound,
+                       std::string(argv[1]) + ".d/",
+                       [] {});
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;

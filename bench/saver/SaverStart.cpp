@@ -4,6 +4,8 @@
 // memory some seconds later.
 //
 // Usage: bench_saver <saver program> <installer file> [runs] [seconds before reading memory]
+#include <sys/wait.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <chrono>
@@ -15,16 +17,13 @@
 #include <string>
 #include <thread>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 namespace {
 
 using TClock = std::chrono::steady_clock;
 
 struct TScreenState {
-    bool Drawn = false;   // anything but the white background
-    bool Picture = false; // the first picture's red
+    bool Drawn = false;    // anything but the white background
+    bool Picture = false;  // the first picture's red
 };
 
 class TRootWatch {
@@ -50,8 +49,8 @@ public:
 
     TScreenState Look() {
         TScreenState state;
-        const auto cookie = xcb_get_image(FConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, FRoot, 0, 0,
-                                          FWidth, FHeight, ~0u);
+        const auto cookie = xcb_get_image(
+            FConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, FRoot, 0, 0, FWidth, FHeight, ~0u);
         std::unique_ptr<xcb_get_image_reply_t, decltype(&free)> reply(
             xcb_get_image_reply(FConnection, cookie, nullptr), &free);
         if (!reply) {
@@ -94,11 +93,12 @@ std::string StatusLine(pid_t pid, const char* key) {
     return std::string(key) + " ?";
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: %s <saver program> <installer file> [runs] [seconds]\n", argv[0]);
+        std::fprintf(
+            stderr, "usage: %s <saver program> <installer file> [runs] [seconds]\n", argv[0]);
         return 2;
     }
     const int runs = argc > 3 ? std::atoi(argv[3]) : 3;
@@ -123,8 +123,11 @@ int main(int argc, char** argv) {
             }
         }
         std::this_thread::sleep_for(std::chrono::seconds(seconds));
-        std::printf("first frame %.0f ms, first picture %.0f ms, %s, %s\n", drawn, picture,
-                    StatusLine(saver, "VmRSS").c_str(), StatusLine(saver, "VmHWM").c_str());
+        std::printf("first frame %.0f ms, first picture %.0f ms, %s, %s\n",
+                    drawn,
+                    picture,
+                    StatusLine(saver, "VmRSS").c_str(),
+                    StatusLine(saver, "VmHWM").c_str());
         std::fflush(stdout);
         kill(saver, SIGTERM);
         waitpid(saver, nullptr, 0);

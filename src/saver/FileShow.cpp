@@ -77,7 +77,8 @@ TSoundFile::TSoundFile(const TInstallerReader& reader) {
     const std::string bytes = reader.SoundBytes();
     const std::string ext = reader.SoundExt();
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    std::string name = std::string(runtime && *runtime ? runtime : "/tmp") + "/kavro-sound-XXXXXX" + ext;
+    std::string name =
+        std::string(runtime && *runtime ? runtime : "/tmp") + "/kavro-sound-XXXXXX" + ext;
     const int fd = mkostemps(name.data(), static_cast<int>(ext.size()), O_CLOEXEC);
     if (fd < 0) {
         return;  // the show plays without its sound rather than not at all
@@ -123,7 +124,8 @@ std::string PlayShowFullScreen(const TInstallerReader& reader, bool quiet) {
         TQtFrameClockFactory frames;
         TQtWorker worker;
         const TShowServices services{timers, screen, media, wave, &frames, &worker};
-        TCaSaverForm form(settings.BackColor, TFileShow::Factory(reader, settings, soundName, services), screen);
+        TCaSaverForm form(
+            settings.BackColor, TFileShow::Factory(reader, settings, soundName, services), screen);
         form.OnShowError = [&failure](const std::exception& error) { failure = error.what(); };
         form.RunSaver();
     } catch (const std::exception& error) {

@@ -3,8 +3,8 @@
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 

@@ -46,7 +46,8 @@ void QuitOnSignals(QCoreApplication& app) {
     auto* notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, &app);
     // exit, not quit: quit first asks every window to close, and a window whose host is gone
     // may never answer.
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(
+        notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::exit(0); });
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigaction(SIGTERM, &action, nullptr);
@@ -56,9 +57,9 @@ void QuitOnSignals(QCoreApplication& app) {
 // One saver process runs per monitor; only the one holding this lock plays the sound.
 bool TakeSoundLock() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    const std::string path = (runtime && *runtime ? std::string(runtime)
-                                                  : "/tmp/kavro-" + std::to_string(getuid())) +
-                             "-saver-sound.lock";
+    const std::string path =
+        (runtime && *runtime ? std::string(runtime) : "/tmp/kavro-" + std::to_string(getuid())) +
+        "-saver-sound.lock";
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     return fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) == 0;  // kept open until the process ends
 }
@@ -120,7 +121,8 @@ int RunHosted(QApplication& app,
         canvas.setGeometry(0, 0, screen.Width(), screen.Height());
         canvas.SyncImageSize();
         TCanvas& target = canvas.Canvas();
-        show = std::make_unique<TFileShow>(target, target.ClipRect(), settings, reader, soundFile, services);
+        show = std::make_unique<TFileShow>(
+            target, target.ClipRect(), settings, reader, soundFile, services);
         show->Start();
     };
     host.OnResized = [&](QSize) { restart(); };
@@ -140,8 +142,8 @@ int RunHosted(QApplication& app,
 }  // namespace
 
 int main(int argc, char** argv) {
-    const TSaverArgs args =
-        ParseSaverArgs(std::vector<std::string>(argv + 1, argv + argc), std::getenv("XSCREENSAVER_WINDOW"));
+    const TSaverArgs args = ParseSaverArgs(std::vector<std::string>(argv + 1, argv + argc),
+                                           std::getenv("XSCREENSAVER_WINDOW"));
     if (args.Mode == TSaverArgs::Help) {
         std::fputs(SaverUsage, stdout);
         return 0;

@@ -102,7 +102,8 @@ int main(int argc, char** argv) {
         environment.IconPng = IconPng();
         try {
             TShowInstaller installer(reader, environment);
-            const std::string message = mode == Install ? installer.Install(select) : installer.Uninstall();
+            const std::string message =
+                mode == Install ? installer.Install(select) : installer.Uninstall();
             std::printf("%s\n", message.c_str());
             return 0;
         } catch (const std::exception& error) {

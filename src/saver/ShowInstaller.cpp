@@ -139,8 +139,7 @@ TInstallEnvironment TInstallEnvironment::FromProcess() {
 }
 
 TShowInstaller::TShowInstaller(const TInstallerReader& reader, TInstallEnvironment environment)
-    : FReader(reader)
-    , FEnv(std::move(environment)) {}
+    : FReader(reader), FEnv(std::move(environment)) {}
 
 std::string TShowInstaller::Title() const {
     return FReader.Title();
@@ -150,8 +149,8 @@ std::string TShowInstaller::Name() const {
     const std::string title = Title();
     std::string slug;
     for (char c : title) {
-        const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                          c == '-' || c == '_';
+        const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || c == '-' || c == '_';
         if (keep && slug.size() < 32) {
             slug += c;
         }
@@ -181,7 +180,8 @@ bool TShowInstaller::IsInstalled() const {
 std::string TShowInstaller::Install(bool select) {
     if (FEnv.Root) {
         throw std::runtime_error(
-            "不能以 root 身份安装屏幕保护：xscreensaver 不运行 root 的屏保程序。请以普通用户身份安装。");
+            "不能以 root 身份安装屏幕保护：xscreensaver 不运行 root "
+            "的屏保程序。请以普通用户身份安装。");
     }
     const auto saver = FReader.Ss();
     if (saver.Size == 0) {
@@ -203,8 +203,9 @@ std::string TShowInstaller::Install(bool select) {
     }
     struct statvfs fsInfo {};
     if (statvfs(folder.c_str(), &fsInfo) == 0 && (fsInfo.f_flag & ST_NOEXEC)) {
-        throw std::runtime_error("“" + folder.string() +
-                                 "” 所在的文件系统不允许运行程序（noexec），屏幕保护无法安装在那里。");
+        throw std::runtime_error(
+            "“" + folder.string() +
+            "” 所在的文件系统不允许运行程序（noexec），屏幕保护无法安装在那里。");
     }
 
     const fs::path statePath = folder / StateFile;
@@ -222,8 +223,8 @@ std::string TShowInstaller::Install(bool select) {
 
     TXScreensaverConfig config(oldConfig.value_or(TXScreensaverConfig::Minimal()));
     const std::string needle = "'" + SaverPath().string() + "'";
-    const int index = config.SetProgram(
-        needle, "\t\"" + SafeDisplayName(Title()) + "\"\t" + needle + " --root");
+    const int index =
+        config.SetProgram(needle, "\t\"" + SafeDisplayName(Title()) + "\"\t" + needle + " --root");
     if (select) {
         if (!state.count("mode")) {
             state["mode"] = config.Value("mode").value_or(Absent);
@@ -251,7 +252,8 @@ std::string TShowInstaller::Install(bool select) {
                         ExecQuoted(ShowPath()) + " --uninstall\n",
                     fs::perms(0644));
 
-    const std::string done = "已安装屏幕保护 “" + Title() + "”" + (select ? "，并设为当前屏幕保护" : "") + "。";
+    const std::string done =
+        "已安装屏幕保护 “" + Title() + "”" + (select ? "，并设为当前屏幕保护" : "") + "。";
     if (!FEnv.HostInstalled || !FEnv.HostInstalled()) {
         return done +
                "\n这台电脑没有安装 xscreensaver，屏保要有它才能运行：请安装软件包 xscreensaver"
@@ -259,7 +261,8 @@ std::string TShowInstaller::Install(bool select) {
     }
     if (!FEnv.HostRunning || !FEnv.HostRunning()) {
         return done +
-               "\nxscreensaver 现在没有运行，它启动后屏保才会生效：运行 “xscreensaver --no-splash &”，"
+               "\nxscreensaver 现在没有运行，它启动后屏保才会生效：运行 “xscreensaver --no-splash "
+               "&”，"
                "或把它加入桌面的自动启动。";
     }
     return done + "\nxscreensaver 正在运行，屏保已经生效。";
@@ -297,5 +300,6 @@ std::string TShowInstaller::Uninstall() {
     if (ec) {
         throw std::runtime_error("无法删除 “" + folder.string() + "”：" + ec.message());
     }
-    return installed ? "已卸载屏幕保护 “" + Title() + "”。" : "屏幕保护 “" + Title() + "” 没有安装。";
+    return installed ? "已卸载屏幕保护 “" + Title() + "”。"
+                     : "屏幕保护 “" + Title() + "” 没有安装。";
 }

@@ -11,7 +11,7 @@ struct TInstallEnvironment {
     std::filesystem::path Home;      // holds .xscreensaver
     std::filesystem::path DataHome;  // holds kavro/savers/<name>/ and applications/
     bool Root = false;
-    std::string IconPng;             // the menu entry's icon; none when empty
+    std::string IconPng;  // the menu entry's icon; none when empty
     std::function<bool()> HostInstalled;
     std::function<bool()> HostRunning;
 

@@ -87,7 +87,8 @@ int TXScreensaverConfig::EntriesOn(const std::string& line, bool header) {
     size_t start = 0;
     while (true) {
         const size_t end = content.find("\\n", start);
-        const std::string piece = content.substr(start, end == std::string::npos ? end : end - start);
+        const std::string piece =
+            content.substr(start, end == std::string::npos ? end : end - start);
         if (!Blank(piece)) {
             ++count;
         }
@@ -149,7 +150,8 @@ int TXScreensaverConfig::SetProgram(const std::string& needle, const std::string
     if (!Continues(last)) {
         const bool hasEntries = EntriesOn(last, range->Last == range->First) > 0;
         const std::string trimmed = last.substr(0, last.find_last_not_of(" \t") + 1);
-        const bool endsEntry = trimmed.size() >= 2 && trimmed.compare(trimmed.size() - 2, 2, "\\n") == 0;
+        const bool endsEntry =
+            trimmed.size() >= 2 && trimmed.compare(trimmed.size() - 2, 2, "\\n") == 0;
         last += hasEntries && !endsEntry ? "\\n\\" : "\\";
     }
     FLines.insert(FLines.begin() + static_cast<ptrdiff_t>(range->Last) + 1, entry + "\t\\n");
@@ -173,8 +175,8 @@ int TXScreensaverConfig::RemoveProgram(const std::string& needle) {
         before.pop_back();
     }
     // A resource left with nothing but its name is the one added for us: it goes too.
-    if (line - 1 == range->First && EntriesOn(before, true) == 0 && Blank(before.substr(before.find(':') + 1)) &&
-        !Continues(before)) {
+    if (line - 1 == range->First && EntriesOn(before, true) == 0 &&
+        Blank(before.substr(before.find(':') + 1)) && !Continues(before)) {
         FLines.erase(FLines.begin() + static_cast<ptrdiff_t>(range->First));
     }
     return index;
@@ -202,7 +204,8 @@ std::optional<std::string> TXScreensaverConfig::Value(const std::string& name) c
     return text.substr(first, text.find_last_not_of(" \t") + 1 - first);
 }
 
-void TXScreensaverConfig::SetValue(const std::string& name, const std::optional<std::string>& value) {
+void TXScreensaverConfig::SetValue(const std::string& name,
+                                   const std::optional<std::string>& value) {
     const auto line = ValueLine(name);
     if (!value) {
         if (line) {

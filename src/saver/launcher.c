@@ -95,7 +95,8 @@ int main(int argc, char** argv) {
     }
     static char buffer[1 << 16];
     for (int64_t done = 0; done < size;) {
-        const size_t want = size - done < (int64_t)sizeof buffer ? (size_t)(size - done) : sizeof buffer;
+        const size_t want =
+            size - done < (int64_t)sizeof buffer ? (size_t)(size - done) : sizeof buffer;
         const ssize_t n = pread(file, buffer, want, offset + done);
         if (n <= 0 || write(program, buffer, (size_t)n) != n) {
             return Fail("无法读取这个文件。", "Cannot read this file", self);

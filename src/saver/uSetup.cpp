@@ -36,9 +36,7 @@ TfrmSetup::TfrmSetup(const TInstallerReader& reader,
                      TInstallEnvironment environment,
                      std::function<std::string()> play,
                      QWidget* parent)
-    : QDialog(parent)
-    , FInstaller(reader, std::move(environment))
-    , FPlay(std::move(play)) {
+    : QDialog(parent), FInstaller(reader, std::move(environment)), FPlay(std::move(play)) {
     setObjectName("frmSetup");
     const QString title = QString::fromStdString(reader.Title());
     setWindowTitle(title.isEmpty() ? QStringLiteral("Kavro 屏幕保护") : title);

@@ -6,12 +6,12 @@
 #include "engine/CaSaverForms.h"
 #include "engine/CaScreenSaverMain.h"
 #include "engine/MouseCursor.h"
-#include "support/RecordingMediaControl.h"
-#include "support/RecordingWavePlayer.h"
 #include "support/FailingTimerFactory.h"
 #include "support/FakeFrameClock.h"
 #include "support/FakeScreen.h"
 #include "support/FakeTimer.h"
+#include "support/RecordingMediaControl.h"
+#include "support/RecordingWavePlayer.h"
 #include "toolkit/WidgetCanvas.h"
 
 namespace {

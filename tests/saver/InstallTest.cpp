@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "pack/InstallerReader.h"
-#include "saver/ShowInstaller.h"
 #include "saver/SaverFixture.h"
+#include "saver/ShowInstaller.h"
 #include "saver/XScreensaverConfig.h"
 
 namespace {
@@ -73,7 +73,8 @@ TEST_F(InstallTest, ExtendsTheUserFileAndUninstallRestoresItByteForByte) {
     EXPECT_NE(message.find("xscreensaver 现在没有运行"), std::string::npos) << message;
     EXPECT_TRUE(installer.IsInstalled());
     EXPECT_TRUE(std::filesystem::exists(installer.MenuEntryPath()));
-    EXPECT_EQ(std::filesystem::status(installer.SaverPath()).permissions() & std::filesystem::perms::owner_exec,
+    EXPECT_EQ(std::filesystem::status(installer.SaverPath()).permissions() &
+                  std::filesystem::perms::owner_exec,
               std::filesystem::perms::owner_exec);
 
     TXScreensaverConfig config(Config());
@@ -133,9 +134,13 @@ TEST_F(InstallTest, RefusesRootAndFilesWithoutASaver) {
 // A title may hold anything; the line it becomes, parsed as xscreensaver parses a programs:
 // entry and run by sh, must start the saver and nothing else.
 TEST(SafeDisplayNameTest, HostileTitlesCannotLeaveTheName) {
-    for (const std::string title :
-         {"a\"; touch /tmp/kavro-pwned; \"", "$(touch /tmp/kavro-pwned)", "`touch /tmp/kavro-pwned`",
-          "x\\n\\\nrm -rf ~", "line\nbreak", "\\\"", "海边 & 散步 | ; < >"}) {
+    for (const std::string title : {"a\"; touch /tmp/kavro-pwned; \"",
+                                    "$(touch /tmp/kavro-pwned)",
+                                    "`touch /tmp/kavro-pwned`",
+                                    "x\\n\\\nrm -rf ~",
+                                    "line\nbreak",
+                                    "\\\"",
+                                    "海边 & 散步 | ; < >"}) {
         const std::string name = SafeDisplayName(title);
         for (const char bad : {'"', '\\', '$', '`', '\n'}) {
             EXPECT_EQ(name.find(bad), std::string::npos) << title;

@@ -24,8 +24,14 @@ public:
             if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
                 continue;
             }
-            FProcess.start("Xvfb", {QStringLiteral(":%1").arg(n), "-screen", "0", "640x480x24",
-                                    "-nolisten", "tcp", "-noreset"});
+            FProcess.start("Xvfb",
+                           {QStringLiteral(":%1").arg(n),
+                            "-screen",
+                            "0",
+                            "640x480x24",
+                            "-nolisten",
+                            "tcp",
+                            "-noreset"});
             if (!FProcess.waitForStarted(5000)) {
                 return;
             }
@@ -64,8 +70,18 @@ public:
         xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(FConnection)).data;
         Id = xcb_generate_id(FConnection);
         const uint32_t values[] = {screen->black_pixel};
-        xcb_create_window(FConnection, XCB_COPY_FROM_PARENT, Id, screen->root, 0, 0, w, h, 0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, XCB_CW_BACK_PIXEL,
+        xcb_create_window(FConnection,
+                          XCB_COPY_FROM_PARENT,
+                          Id,
+                          screen->root,
+                          0,
+                          0,
+                          w,
+                          h,
+                          0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          screen->root_visual,
+                          XCB_CW_BACK_PIXEL,
                           values);
         xcb_map_window(FConnection, Id);
         xcb_flush(FConnection);
@@ -140,10 +156,12 @@ TEST_F(ProgramsTest, AnswersHelpBadUsageAndDamagedFiles) {
     cut.setPermissions(cut.permissions() | QFile::ExeOwner);
     const auto started = RunProgram(cut.fileName(), {"--install"});
     EXPECT_EQ(started.Code, 1);
-    EXPECT_TRUE(started.Output.contains("不是 Kavro 屏保文件或已损坏")) << started.Output.toStdString();
+    EXPECT_TRUE(started.Output.contains("不是 Kavro 屏保文件或已损坏"))
+        << started.Output.toStdString();
     const auto played = RunProgram(Saver, {"--play", FDir.filePath("p0.bmp")});
     EXPECT_EQ(played.Code, 1);
-    EXPECT_TRUE(played.Output.contains("不是 Kavro 屏保文件或已损坏")) << played.Output.toStdString();
+    EXPECT_TRUE(played.Output.contains("不是 Kavro 屏保文件或已损坏"))
+        << played.Output.toStdString();
 }
 
 TEST_F(ProgramsTest, SaverDrawsIntoAnotherProgramsWindowAndEndsWithIt) {
@@ -238,8 +256,8 @@ TEST_F(RootOnlyTest, InstallsForAnOrdinaryUserAndRefusesNoexec) {
     EXPECT_FALSE(QFile::exists(config));
 
     const auto refused =
-        Shell("mkdir -p \"$D/data\" && mount -t tmpfs -o noexec,mode=777 none \"$D/data\" && " + asUser +
-              "--install");
+        Shell("mkdir -p \"$D/data\" && mount -t tmpfs -o noexec,mode=777 none \"$D/data\" && " +
+              asUser + "--install");
     EXPECT_EQ(refused.Code, 1);
     EXPECT_TRUE(refused.Output.contains("noexec")) << refused.Output.toStdString();
     EXPECT_EQ(RunProgram(Show, {"--install"}).Code, 1);  // and root itself is refused
@@ -269,9 +287,10 @@ TEST_F(RootOnlyTest, TheDaemonPlaysTheInstalledShow) {
     if (x.Display.isEmpty() || RunProgram("sh", {"-c", "command -v xscreensaver"}).Code != 0) {
         GTEST_SKIP() << "needs Xvfb and xscreensaver";
     }
-    const QString asUser = "mkdir -p \"$D/home\" && chmod 777 \"$D/home\" && HOME=\"$D/home\" "
-                           "DISPLAY=" + x.Display +
-                           " setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    const QString asUser =
+        "mkdir -p \"$D/home\" && chmod 777 \"$D/home\" && HOME=\"$D/home\" "
+        "DISPLAY=" +
+        x.Display + " setpriv --reuid=65534 --regid=65534 --clear-groups ";
     ASSERT_EQ(Shell(asUser + "\"$SHOW\" --install --select").Code, 0);
     QProcess daemon;
     QProcessEnvironment env = x.Env();
@@ -279,9 +298,8 @@ TEST_F(RootOnlyTest, TheDaemonPlaysTheInstalledShow) {
     daemon.setProcessEnvironment(env);
     daemon.start("sh", {"-c", asUser + "xscreensaver -no-splash"});
     TXWindow probe(x.Display, 1, 1);
-    EXPECT_TRUE(Within(10000, [&] {
-        return Shell(asUser + "xscreensaver-command -activate").Code == 0;
-    }));
+    EXPECT_TRUE(
+        Within(10000, [&] { return Shell(asUser + "xscreensaver-command -activate").Code == 0; }));
     // After the daemon's fade, the first picture (red) fills its window.
     EXPECT_TRUE(Within(20000, [&] { return probe.Pixel(320, 240) == 0xFF0000; }));
     Shell(asUser + "xscreensaver-command -exit");

@@ -37,8 +37,14 @@ inline std::string MakeShowFile(const QString& folder,
     settings.StretchImages = 1;
     settings.Description.ShowDescription = 0;
     const std::string target = (folder + "/" + name).toStdString();
-    BuildInstaller(target, Utf8ToGbk(title), KAVRO_BUILD_DIR "/", settings, files, "",
-                   folder.toStdString() + "/out/", [] {});
+    BuildInstaller(target,
+                   Utf8ToGbk(title),
+                   KAVRO_BUILD_DIR "/",
+                   settings,
+                   files,
+                   "",
+                   folder.toStdString() + "/out/",
+                   [] {});
     return target;
 }
 
@@ -48,10 +54,11 @@ struct TRunResult {
 };
 
 // Runs a program to its end (at most `seconds`).
-inline TRunResult RunProgram(const QString& program,
-                      const QStringList& args,
-                      const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
-                      int seconds = 20) {
+inline TRunResult RunProgram(
+    const QString& program,
+    const QStringList& args,
+    const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment(),
+    int seconds = 20) {
     QProcess process;
     process.setProcessEnvironment(env);
     process.setProcessChannelMode(QProcess::MergedChannels);
