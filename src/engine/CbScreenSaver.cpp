@@ -5,6 +5,7 @@
 #include "engine/CcTransition.h"
 #include "engine/CdSound.h"
 #include "toolkit/Bitmap.h"
+#include "toolkit/FitRect.h"
 #include "toolkit/FrameClock.h"
 #include "toolkit/Picture.h"
 #include "toolkit/Random.h"
@@ -37,16 +38,7 @@ TRect FitPicture(int w, int h, int gw, int gh) {
     if (gh == 0 || h == 0) {
         throw std::runtime_error("picture of height 0");
     }
-    const double sa = static_cast<double>(w) / h;
-    const double pa = static_cast<double>(gw) / gh;
-    if (sa >= pa) {
-        const int fw = RoundToEven(h * pa);
-        const int x = (w - fw) / 2;
-        return Rect(x, 0, x + fw, h);
-    }
-    const int fh = RoundToEven(w / pa);
-    const int y = (h - fh) / 2;
-    return Rect(0, y, w, y + fh);
+    return FitRect(w, h, gw, gh);
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 
 #include "toolkit/BmpDecoder.h"
 #include "toolkit/FileExt.h"
+#include "toolkit/FitRect.h"
 #include "toolkit/HeifDecoder.h"
 #include "toolkit/Orientation.h"
 #include "toolkit/PictureFormats.h"
@@ -154,20 +155,6 @@ void CmykRowToRgb32(uint32_t* row, int width, bool inverted) {
     }
 }
 
-// The size a picture of width x height takes when fitted into a box keeping its shape, as the
-// show fits it: the box's height when the picture is relatively taller, else its width.
-void FitInto(int width, int height, int boxWidth, int boxHeight, int& fitWidth, int& fitHeight) {
-    const double box = static_cast<double>(boxWidth) / boxHeight;
-    const double picture = static_cast<double>(width) / height;
-    if (box >= picture) {
-        fitHeight = boxHeight;
-        fitWidth = static_cast<int>(std::nearbyint(boxHeight * picture));
-    } else {
-        fitWidth = boxWidth;
-        fitHeight = static_cast<int>(std::nearbyint(boxWidth / picture));
-    }
-}
-
 // The stored size a picture needs at least to be drawn into the target box: the fitted size,
 // turned back to the stored picture's sides. Zero when it needs its full size.
 bool NeededSize(int storedWidth,
@@ -183,8 +170,9 @@ bool NeededSize(int storedWidth,
     const bool swap = SwapsSides(orientation);
     const int uprightWidth = swap ? storedHeight : storedWidth;
     const int uprightHeight = swap ? storedWidth : storedHeight;
-    int fw, fh;
-    FitInto(uprightWidth, uprightHeight, boxWidth, boxHeight, fw, fh);
+    const TRect fitted = FitRect(boxWidth, boxHeight, uprightWidth, uprightHeight);
+    const int fw = fitted.Width();
+    const int fh = fitted.Height();
     if (fw >= uprightWidth || fh >= uprightHeight) {
         return false;
     }

@@ -1,23 +1,12 @@
 #include "ui/WizardRules.h"
 
 #include "toolkit/FileExt.h"
-#include "toolkit/Rounding.h"
+#include "toolkit/FitRect.h"
 #include "toolkit/UserFile.h"
 
 QRect FitThumbnail(int pictureWidth, int pictureHeight, int areaWidth, int areaHeight) {
-    if (pictureWidth <= 0 || pictureHeight <= 0 || areaHeight <= 0) {
-        return {};
-    }
-    const double r = static_cast<double>(pictureWidth) / pictureHeight;
-    const double ra = static_cast<double>(areaWidth) / areaHeight;
-    int w = areaWidth;
-    int h = areaHeight;
-    if (r >= ra) {
-        h = static_cast<int>(RoundToEven(areaWidth / r));
-    } else {
-        w = static_cast<int>(RoundToEven(areaHeight * r));
-    }
-    return QRect((areaWidth - w) / 2, (areaHeight - h) / 2, w, h);
+    const TRect fitted = FitRect(areaWidth, areaHeight, pictureWidth, pictureHeight);
+    return QRect(fitted.Left, fitted.Top, fitted.Width(), fitted.Height());
 }
 
 QString TitleFromText(const QString& text) {
