@@ -1,10 +1,9 @@
 #include "engine/CdSound.h"
 
-#include <sys/stat.h>
-
 #include "platform/MediaControl.h"
 #include "platform/WavePlayer.h"
 #include "toolkit/FileExt.h"
+#include "toolkit/UserFile.h"
 
 TCdSound::TCdSound(TMediaControl& media, TWavePlayer& wave) : FMedia(media), FWave(wave) {}
 
@@ -15,18 +14,8 @@ TCdSound::~TCdSound() {
 }
 
 void TCdSound::KindFromExtension(const std::string& ext) {
-    const std::string lower = AsciiLower(ext);
-    if (lower == ".mp3") {
-        Kind = skMp3;
-    } else if (lower == ".wav") {
-        Kind = skWave;
-    } else if (lower == ".mid") {
-        Kind = skMidi;
-    } else if (lower == ".rmi") {
-        Kind = skRmi;
-    } else {
-        Kind = skNone;
-    }
+    const TSoundFormat* format = FindSoundFormat(AsciiLower(ext));
+    Kind = format ? format->Kind : skNone;
 }
 
 void TCdSound::Play(const std::string& fileName) {
@@ -35,8 +24,7 @@ void TCdSound::Play(const std::string& fileName) {
     }
     // A FIFO, a folder or a device is not played: a player opening a FIFO would wait on it
     // forever. A missing file goes on to the players, which fail on it quietly.
-    struct stat info;
-    if (::stat(fileName.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    if (IsOtherThanRegularFile(fileName)) {
         return;
     }
     Idle = false;

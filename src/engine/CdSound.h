@@ -3,10 +3,10 @@
 #include <cstdint>
 #include <string>
 
+#include "engine/SoundFormats.h"
+
 class TMediaControl;
 class TWavePlayer;
-
-enum TSoundKind : uint8_t { skNone = 0, skMp3 = 1, skWave = 2, skMidi = 3, skRmi = 4 };
 
 // Plays one sound file in the background, chosen by its extension: MP3 loops and MIDI/RMI play
 // once through media control, WAV loops through the wave player. Reports nothing.

@@ -1,11 +1,11 @@
 #include "pack/CaPackImages.h"
 
-#include <sys/stat.h>
-
+#include <algorithm>
 #include <stdexcept>
 
 #include "settings/SaverSettings.h"
 #include "toolkit/FileExt.h"
+#include "toolkit/UserFile.h"
 
 void TCaPackImages::AddImages(const std::vector<std::string>& fileNames) {
     // The count is one byte and entry 255 stays free: more names would wrap or overrun it.
@@ -17,10 +17,7 @@ void TCaPackImages::AddImages(const std::vector<std::string>& fileNames) {
     // cannot be read counts 0 and fails when it is opened.
     int64_t total = ImagePackDirectoryLength + sizeof(int32_t);
     for (const std::string& fileName : fileNames) {
-        struct stat info;
-        if (::stat(fileName.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
-            total += info.st_size;
-        }
+        total += std::max<int64_t>(RegularFileSize(fileName), 0);
     }
     Reserve(total);
     FImageCount = static_cast<uint8_t>(fileNames.size());

@@ -1,12 +1,11 @@
 #include "pack/CaPackSetup.h"
 
-#include <sys/stat.h>
-
 #include <QBuffer>
 #include <memory>
 
 #include "pack/CaPackImages.h"
 #include "toolkit/FileExt.h"
+#include "toolkit/UserFile.h"
 
 TCaPackSetup::TCaPackSetup(const std::string& title, const std::string& programDir)
     : FProgramDir(programDir) {
@@ -16,8 +15,7 @@ TCaPackSetup::TCaPackSetup(const std::string& title, const std::string& programD
 bool TCaPackSetup::AddStub(const char* name, int32_t& offset, int32_t& size) {
     std::string fileName = FProgramDir + name;
     // Only an ordinary file is a stub: a folder of that name would fail the whole build.
-    struct stat info;
-    if (::stat(fileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    if (!IsRegularFile(fileName)) {
         return false;
     }
     offset = FSize;

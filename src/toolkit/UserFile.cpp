@@ -134,7 +134,19 @@ bool ReadRegularFile(const std::string& fileName, std::string& bytes, std::strin
     return ok;
 }
 
-bool IsRegularFile(const std::string& fileName) {
+int64_t RegularFileSize(const std::string& fileName) {
     struct stat info {};
-    return ::stat(fileName.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    if (::stat(fileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        return -1;
+    }
+    return info.st_size;
+}
+
+bool IsRegularFile(const std::string& fileName) {
+    return RegularFileSize(fileName) >= 0;
+}
+
+bool IsOtherThanRegularFile(const std::string& fileName) {
+    struct stat info {};
+    return ::stat(fileName.c_str(), &info) == 0 && !S_ISREG(info.st_mode);
 }

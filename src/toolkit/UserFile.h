@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // Opening the files a user names: pictures, sounds, stubs and targets. Names are the bytes the
@@ -15,6 +16,13 @@ std::string NotRegularReason(unsigned mode);
 
 // Whether the name leads to a regular file (links followed).
 bool IsRegularFile(const std::string& fileName);
+
+// The length of the regular file the name leads to (links followed), or -1 when it leads to none.
+int64_t RegularFileSize(const std::string& fileName);
+
+// Whether the name leads to something that is there but is no regular file: a folder, a FIFO,
+// a device (links followed). False for a regular file and for a name that leads nowhere.
+bool IsOtherThanRegularFile(const std::string& fileName);
 
 // The second line every file message of ours carries: "<fileName>：<reason>".
 std::string FileReasonLine(const std::string& fileName, const std::string& reason);

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "engine/SoundFormats.h"
 #include "toolkit/FileExt.h"
 #include "toolkit/PictureFormats.h"
 #include "toolkit/UserFile.h"
@@ -22,8 +23,7 @@ bool IsPicture(const std::string& file) {
 }
 
 bool IsSound(const std::string& file) {
-    const std::string ext = FileExtLower(file);
-    return ext == ".mp3" || ext == ".wav" || ext == ".mid" || ext == ".rmi";
+    return FindSoundFormat(FileExtLower(file)) != nullptr;
 }
 
 bool IsDir(const std::string& path) {

@@ -5,6 +5,8 @@
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#include "toolkit/UserFile.h"
+
 namespace {
 
 // Whether a file can be created in folder. Tried rather than read from the permission bits:
@@ -16,7 +18,7 @@ bool CanCreateFileIn(const QString& folder) {
 
 bool AnyStubIn(const QString& folder) {
     for (const char* name : {"ie.dat", "ss.dat", "ui.dat"}) {
-        if (QFileInfo(folder + QString::fromLatin1(name)).isFile()) {
+        if (IsRegularFile((folder + QString::fromLatin1(name)).toStdString())) {
             return true;
         }
     }

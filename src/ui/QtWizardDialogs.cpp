@@ -6,18 +6,21 @@
 #include <QLabel>
 #include <QRegularExpression>
 
+#include "engine/SoundFormats.h"
 #include "toolkit/Picture.h"
 #include "toolkit/PictureFormats.h"
+#include "toolkit/UserFile.h"
 #include "ui/BaFunction.h"
 
 namespace {
 
 // "所有支持类型 (*.jpg;*.jpeg;*.bmp)|*.jpg;*.jpeg;*.bmp|JPEG 图象文件 (*.jpg)|*.jpg|...", one
 // entry per accepted extension after the entry of all of them.
-QString MakePictureFilter() {
+template <typename Formats>
+QString MakeFilter(const Formats& formats) {
     QStringList patterns;
     QStringList entries;
-    for (const TPictureFormat& format : PictureFormats) {
+    for (const auto& format : formats) {
         const QString pattern = "*" + QString::fromUtf8(format.Ext);
         patterns << pattern;
         entries << QString::fromUtf8(format.TypeName) + " (" + pattern + ")|" + pattern;
@@ -27,10 +30,8 @@ QString MakePictureFilter() {
            entries.join(QLatin1Char('|'));
 }
 
-const QString PictureFilter = MakePictureFilter();
-const QString SoundFilter = QStringLiteral(
-    "所有支持类型 (*.mp3;*.wav;*.mid;*.rmi)|*.mp3;*.wav;*.mid;*.rmi|MP3 文件 (*.mp3)|*.mp3|"
-    "Wave 文件 (*.wav)|*.wav|MIDI 文件 (*.mid)|*.mid|RMI 文件 (*.rmi)|*.rmi");
+const QString PictureFilter = MakeFilter(PictureFormats);
+const QString SoundFilter = MakeFilter(SoundFormats);
 const QString SaveFilter = QStringLiteral("自动安装程序 (*.run)|*.run");
 const QString SaverFilter = QStringLiteral("Kavro 屏保 (*.run *.exe)|*.run *.exe");
 
@@ -79,7 +80,7 @@ void AddPreviewPane(QFileDialog& dialog) {
     QObject::connect(
         &dialog, &QFileDialog::currentChanged, preview, [preview](const QString& path) {
             preview->clear();
-            if (!QFileInfo(path).isFile()) {
+            if (!IsRegularFile(path.toStdString())) {
                 return;
             }
             try {

@@ -92,7 +92,12 @@ void TQtWizardDialogsTest::cancelAnswersNothing() {
     WhenModal<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
     QVERIFY(FDialogs.OpenPictures(nullptr, FDir->path()).isEmpty());
     WhenModal<QFileDialog>([](QFileDialog* dialog) {
-        QCOMPARE(dialog->nameFilters().size(), 5);
+        QCOMPARE(dialog->nameFilters(),
+                 QStringList({"所有支持类型 (*.mp3 *.wav *.mid *.rmi)",
+                              "MP3 文件 (*.mp3)",
+                              "Wave 文件 (*.wav)",
+                              "MIDI 文件 (*.mid)",
+                              "RMI 文件 (*.rmi)"}));
         dialog->reject();
     });
     QVERIFY(FDialogs.OpenSound(nullptr, FDir->path()).isEmpty());
