@@ -1,6 +1,7 @@
 #include "engine/CcTransition.h"
 
 #include <algorithm>
+#include <iterator>
 #include <optional>
 
 #include "toolkit/Bitmap.h"
@@ -30,28 +31,66 @@ private:
 };
 
 constexpr int32_t kSlatCount = 20;
+constexpr int32_t kLineCount = TCcTransition::kLineCount;
+
+enum class TFamily : uint8_t { SlideIn, Wipe, BoxOut, BoxIn, SplitOpen, SplitClose, Lines, Blinds };
+
+// How one effect is drawn. The steps are also the divisor of the family's formulas: step i of
+// n reaches i / n of the way.
+struct TEffectShape {
+    TFamily Family;
+    int32_t Steps;
+    // Slides and wipes: the side the new picture comes in from, -1 left or top, +1 right or
+    // bottom, 0 neither.
+    int8_t FromX = 0;
+    int8_t FromY = 0;
+    // Lines and blinds: strips that run across the picture rather than down it.
+    bool Rows = false;
+    // Whether the effect closes with a full reveal, also when it is cancelled.
+    bool EndsRevealed = false;
+};
+
+// Each slat of each of the 20 growth steps of the blinds is a step of its own, so that they
+// move as smoothly as the other effects when the steps are spread over time.
+constexpr int32_t kBlindsSteps = kSlatCount * kSlatCount;
+
+// Indexed by effect - 1.
+constexpr TEffectShape Effects[] = {
+    {TFamily::SlideIn, 100, +1, 0},                      // efSlideFromRight
+    {TFamily::SlideIn, 100, -1, 0},                      // efSlideFromLeft
+    {TFamily::SlideIn, 100, 0, +1},                      // efSlideFromBelow
+    {TFamily::SlideIn, 100, 0, -1},                      // efSlideFromAbove
+    {TFamily::SlideIn, 100, +1, +1},                     // efSlideFromBelowRight
+    {TFamily::SlideIn, 100, +1, -1},                     // efSlideFromAboveRight
+    {TFamily::SlideIn, 100, -1, +1},                     // efSlideFromBelowLeft
+    {TFamily::SlideIn, 100, -1, -1},                     // efSlideFromAboveLeft
+    {TFamily::Wipe, 100, +1, 0},                         // efWipeFromRight
+    {TFamily::Wipe, 100, -1, 0},                         // efWipeFromLeft
+    {TFamily::Wipe, 100, 0, +1},                         // efWipeFromBelow
+    {TFamily::Wipe, 100, 0, -1},                         // efWipeFromAbove
+    {TFamily::BoxOut, 250},                              // efBoxOut
+    {TFamily::BoxIn, 50, 0, 0, false, true},             // efBoxIn
+    {TFamily::SplitOpen, 100},                           // efSplitOpen
+    {TFamily::SplitClose, 50, 0, 0, false, true},        // efSplitClose
+    {TFamily::Lines, kLineCount, 0, 0, true, true},      // efRandomRows
+    {TFamily::Lines, kLineCount, 0, 0, false, true},     // efRandomColumns
+    {TFamily::Blinds, kBlindsSteps, 0, 0, true, true},   // efBlindsRows
+    {TFamily::Blinds, kBlindsSteps, 0, 0, false, true},  // efBlindsColumns
+};
+static_assert(std::size(Effects) == efLast);
+
+// The shape of an effect that StepsOf knows.
+const TEffectShape& ShapeOf(int32_t effect) {
+    return Effects[effect - 1];
+}
 
 }  // namespace
 
 int32_t TCcTransition::StepsOf(int32_t effect) {
-    if (effect < 1 || effect > 20) {
+    if (effect < 1 || effect > efLast) {
         return 0;
     }
-    if (effect <= 12 || effect == 15) {
-        return 100;
-    }
-    if (effect == 13) {
-        return 250;
-    }
-    if (effect == 14 || effect == 16) {
-        return 50;
-    }
-    if (effect <= 18) {
-        return kLineCount;
-    }
-    // Each slat of each of the 20 growth steps is a step of its own, so that the blinds move
-    // as smoothly as the other effects when the steps are spread over time.
-    return kSlatCount * kSlatCount;
+    return ShapeOf(effect).Steps;
 }
 
 void TCcTransition::Run(TBitmap* source, TCanvas* target, int32_t effect) {
@@ -92,7 +131,7 @@ void TCcTransition::DrawSteps(int32_t last) {
     }
     try {
         std::optional<TPatternBrush> pattern;
-        if (Effect >= 9) {
+        if (ShapeOf(Effect).Family != TFamily::SlideIn) {
             pattern.emplace(*Target, *Source);
         }
         while (FStepsDrawn < last) {
@@ -139,51 +178,47 @@ void TCcTransition::Reveal(int32_t left, int32_t top, int32_t right, int32_t bot
 }
 
 bool TCcTransition::Step(int32_t i) {
-    if (Effect <= 8) {
-        return SlideIn(i);
-    }
-    if (Effect <= 12) {
-        return Wipe(i);
-    }
-    switch (Effect) {
-        case 13:
+    switch (ShapeOf(Effect).Family) {
+        case TFamily::SlideIn:
+            return SlideIn(i);
+        case TFamily::Wipe:
+            return Wipe(i);
+        case TFamily::BoxOut:
             return BoxOut(i);
-        case 14:
+        case TFamily::BoxIn:
             return BoxIn(i);
-        case 15:
+        case TFamily::SplitOpen:
             return SplitOpen(i);
-        case 16:
+        case TFamily::SplitClose:
             return SplitClose(i);
-        case 17:
-        case 18:
+        case TFamily::Lines:
             return RandomLines(i);
-        default:
+        case TFamily::Blinds:
             return Blinds(i);
     }
+    return false;
 }
 
 void TCcTransition::Finish() {
-    if (Effect == 14 || Effect >= 16) {
+    if (ShapeOf(Effect).EndsRevealed) {
         Reveal(0, 0, Width, Height);
     }
 }
 
 bool TCcTransition::SlideIn(int32_t i) {
-    const bool fromRight = Effect == 1 || Effect == 5 || Effect == 6;
-    const bool fromLeft = Effect == 2 || Effect == 7 || Effect == 8;
-    const bool fromBelow = Effect == 3 || Effect == 5 || Effect == 7;
-    const bool fromAbove = Effect == 4 || Effect == 6 || Effect == 8;
+    const TEffectShape& shape = ShapeOf(Effect);
+    const int32_t n = FStepCount;
     int32_t x = 0;
     int32_t y = 0;
-    if (fromRight) {
-        x = RoundToEven(Width - Extended(Width * i) / 100);
-    } else if (fromLeft) {
-        x = RoundToEven(Extended(Width * i) / 100 - Width);
+    if (shape.FromX > 0) {
+        x = RoundToEven(Width - Extended(Width * i) / n);
+    } else if (shape.FromX < 0) {
+        x = RoundToEven(Extended(Width * i) / n - Width);
     }
-    if (fromBelow) {
-        y = RoundToEven(Height - Extended(Height * i) / 100);
-    } else if (fromAbove) {
-        y = RoundToEven(Extended(Height * i) / 100 - Height);
+    if (shape.FromY > 0) {
+        y = RoundToEven(Height - Extended(Height * i) / n);
+    } else if (shape.FromY < 0) {
+        y = RoundToEven(Extended(Height * i) / n - Height);
     }
     if (Cancelled) {
         return false;
@@ -193,20 +228,17 @@ bool TCcTransition::SlideIn(int32_t i) {
 }
 
 bool TCcTransition::Wipe(int32_t i) {
+    const TEffectShape& shape = ShapeOf(Effect);
+    const int32_t n = FStepCount;
     int32_t left = 0, top = 0, right = Width, bottom = Height;
-    switch (Effect) {
-        case 9:
-            left = RoundToEven(Width - Extended(Width * i) / 100);
-            break;
-        case 10:
-            right = RoundToEven(Extended(Width * i) / 100);
-            break;
-        case 11:
-            top = RoundToEven(Height - Extended(Height * i) / 100);
-            break;
-        default:
-            bottom = RoundToEven(Extended(Height * i) / 100);
-            break;
+    if (shape.FromX > 0) {
+        left = RoundToEven(Width - Extended(Width * i) / n);
+    } else if (shape.FromX < 0) {
+        right = RoundToEven(Extended(Width * i) / n);
+    } else if (shape.FromY > 0) {
+        top = RoundToEven(Height - Extended(Height * i) / n);
+    } else {
+        bottom = RoundToEven(Extended(Height * i) / n);
     }
     if (Cancelled) {
         return false;
@@ -218,8 +250,8 @@ bool TCcTransition::Wipe(int32_t i) {
 bool TCcTransition::BoxOut(int32_t i) {
     const int32_t cx = RoundToEven(Extended(Width) / 2);
     const int32_t cy = RoundToEven(Extended(Height) / 2);
-    const int32_t dx = RoundToEven(Extended(cx * i) / 250);
-    const int32_t dy = RoundToEven(Extended(cy * i) / 250);
+    const int32_t dx = RoundToEven(Extended(cx * i) / FStepCount);
+    const int32_t dy = RoundToEven(Extended(cy * i) / FStepCount);
     if (Cancelled) {
         return false;
     }
@@ -228,8 +260,8 @@ bool TCcTransition::BoxOut(int32_t i) {
 }
 
 bool TCcTransition::BoxIn(int32_t i) {
-    const int32_t a = RoundToEven(Extended(Width) / 2 * i / 50);
-    const int32_t b = RoundToEven(Extended(Height) / 2 * i / 50);
+    const int32_t a = RoundToEven(Extended(Width) / 2 * i / FStepCount);
+    const int32_t b = RoundToEven(Extended(Height) / 2 * i / FStepCount);
     if (Cancelled) {
         return false;
     }
@@ -242,7 +274,7 @@ bool TCcTransition::BoxIn(int32_t i) {
 
 bool TCcTransition::SplitOpen(int32_t i) {
     const int32_t cx = RoundToEven(Extended(Width) / 2);
-    const int32_t d = RoundToEven(Extended(cx * i) / 100);
+    const int32_t d = RoundToEven(Extended(cx * i) / FStepCount);
     if (Cancelled) {
         return false;
     }
@@ -251,7 +283,7 @@ bool TCcTransition::SplitOpen(int32_t i) {
 }
 
 bool TCcTransition::SplitClose(int32_t i) {
-    const int32_t a = RoundToEven(Extended(Width) / 2 * i / 50);
+    const int32_t a = RoundToEven(Extended(Width) / 2 * i / FStepCount);
     if (Cancelled) {
         return false;
     }
@@ -267,7 +299,7 @@ bool TCcTransition::RandomLines(int32_t) {
     } while (FUsed[n]);
     FUsed.set(n);
     // Each strip is one pixel thicker than the rounded pitch so that neighbours touch.
-    if (Effect == 17) {
+    if (ShapeOf(Effect).Rows) {
         const int32_t t = RoundToEven(Extended(Height) / kLineCount * n);
         const int32_t b = RoundToEven(Extended(Height) / kLineCount) + t + 1;
         if (Cancelled) {
@@ -290,7 +322,7 @@ bool TCcTransition::RandomLines(int32_t) {
 bool TCcTransition::Blinds(int32_t i) {
     const int32_t s = (i - 1) / kSlatCount + 1;
     const int32_t j = (i - 1) % kSlatCount;
-    const bool horizontal = Effect == 19;
+    const bool horizontal = ShapeOf(Effect).Rows;
     const int32_t extent = horizontal ? Height : Width;
     const int32_t g = RoundToEven(Extended(extent) / kSlatCount * s / kSlatCount);
     const int32_t p = RoundToEven(Extended(extent) / kSlatCount * j);

@@ -6,7 +6,34 @@
 class TBitmap;
 class TCanvas;
 
-// Reveals a new picture over what the target shows by one of twenty effects, drawing straight
+// The effects by the number that the settings record and the show use (element k of the
+// record's Transitions enables effect k + 1). A slide moves the whole new picture in from a
+// side or a corner, a wipe uncovers it from an edge.
+enum TEffect : int32_t {
+    efSlideFromRight = 1,
+    efSlideFromLeft,
+    efSlideFromBelow,
+    efSlideFromAbove,
+    efSlideFromBelowRight,
+    efSlideFromAboveRight,
+    efSlideFromBelowLeft,
+    efSlideFromAboveLeft,
+    efWipeFromRight,
+    efWipeFromLeft,
+    efWipeFromBelow,
+    efWipeFromAbove,
+    efBoxOut,
+    efBoxIn,
+    efSplitOpen,
+    efSplitClose,
+    efRandomRows,
+    efRandomColumns,
+    efBlindsRows,
+    efBlindsColumns,
+    efLast = efBlindsColumns,
+};
+
+// Reveals a new picture over what the target shows by one of the effects above, drawing straight
 // onto the target step by step. Never reads the target, never waits; reports nothing.
 // A runner is created with new by its owner and released with CancelAndFree.
 //
@@ -15,7 +42,7 @@ class TCanvas;
 // same order, with the same random draws.
 class TCcTransition {
 public:
-    // Runs effect 1..20 to its end (or to a cancel); any other number draws nothing. Errors end
+    // Runs effect 1..efLast to its end (or to a cancel); any other number draws nothing. Errors end
     // the effect quietly and leave Running set.
     void Run(TBitmap* source, TCanvas* target, int32_t effect);
     // Sets Cancelled, then destroys the runner (delete this). Never call it from inside Run.
@@ -32,7 +59,7 @@ public:
     bool Active() const { return FActive; }
     int32_t StepCount() const { return FStepCount; }
     int32_t StepsDrawn() const { return FStepsDrawn; }
-    // The steps effect 1..20 is drawn in; 0 for any other number.
+    // The steps effect 1..efLast is drawn in; 0 for any other number.
     static int32_t StepsOf(int32_t effect);
 
     TBitmap* Source = nullptr;
@@ -43,9 +70,10 @@ public:
     bool Running = false;
     bool Cancelled = false;
 
-private:
+    // The strips of the random lines.
     static constexpr int32_t kLineCount = 800;
 
+private:
     // Each draws step i (1-based) of its family; false when the step found Cancelled set.
     bool SlideIn(int32_t i);
     bool Wipe(int32_t i);
