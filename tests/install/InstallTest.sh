@@ -45,7 +45,7 @@ root=$work/root
 usr=$root/usr
 DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
 metainfo=share/metainfo/io.github.kavro.Kavro.metainfo.xml
-for file in bin/kavro share/applications/kavro.desktop $metainfo; do
+for file in bin/kavro share/applications/io.github.kavro.Kavro.desktop $metainfo; do
     [[ -f $usr/$file ]] || fail "$file is not installed"
 done
 for size in 16 22 24 32 48 64 128 256; do
@@ -54,7 +54,21 @@ for size in 16 22 24 32 48 64 128 256; do
         fail "no ${size} pixel icon in $icon"
 done
 appstreamcli validate --no-net "$usr/$metainfo" >/dev/null || fail "the metainfo file is not valid"
-desktop-file-validate "$usr/share/applications/kavro.desktop" || fail "the desktop entry is not valid"
+desktop=$usr/share/applications/io.github.kavro.Kavro.desktop
+desktop-file-validate "$desktop" || fail "the desktop entry is not valid"
+# The icon the menu shows: a path as it is, a name through the hicolor theme or the pixmaps.
+icon_name=$(sed -n 's/^Icon=//p' "$desktop" | head -1)
+[[ -n $icon_name ]] || fail "the desktop entry names no icon"
+if [[ $icon_name == /* ]]; then
+    icon_files=("$root$icon_name")
+else
+    icon_files=("$usr"/share/icons/hicolor/*/apps/"$icon_name".{png,svg} "$usr/share/pixmaps/$icon_name".{png,svg,xpm})
+fi
+found_icon=
+for file in "${icon_files[@]}"; do
+    [[ -f $file ]] && found_icon=$file
+done
+[[ -n $found_icon ]] || fail "the desktop entry's icon $icon_name is not installed"
 stubs=()
 for stub in ie.dat ss.dat ui.dat; do
     [[ -f $usr/lib/kavro/$stub ]] && stubs+=("$usr/lib/kavro/$stub")
