@@ -6,8 +6,8 @@
 #include <functional>
 #include <memory>
 
+#include "base/Color.h"
 #include "engine/CbScreenSaver.h"
-#include "toolkit/Color.h"
 
 class TMouseCursor;
 class TScreen;

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "toolkit/Color.h"
-#include "toolkit/Font.h"
+#include "base/Color.h"
+#include "base/Font.h"
 
 static_assert(std::endian::native == std::endian::little,
               "the settings record's memory image is its little-endian byte image");

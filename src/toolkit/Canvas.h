@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/Color.h"
-#include "toolkit/Font.h"
+#include "base/Color.h"
+#include "base/Font.h"
 #include "toolkit/Rect.h"
 
 class QImage;

@@ -2,7 +2,7 @@
 
 #include <QColor>
 
-#include "toolkit/Color.h"
+#include "base/Color.h"
 
 // A record colour as Qt's, fully opaque.
 inline QColor ToQColor(TColor color) {

@@ -2,7 +2,7 @@
 
 #include <QFont>
 
-#include "toolkit/Font.h"
+#include "base/Font.h"
 
 // The Qt font that draws a TFont at 96 dots per inch (10 pt = 13 px), its face mapped to an
 // installed one: "宋体"/"SimSun" to a Simplified-Chinese face, "MS Sans Serif"/"Arial" to

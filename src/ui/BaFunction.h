@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "toolkit/Color.h"
+#include "base/Color.h"
 
 class QWidget;
 

@@ -2,7 +2,7 @@
 
 #include <QRect>
 
-#include "toolkit/Color.h"
+#include "base/Color.h"
 
 class QDialog;
 class QFont;

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "toolkit/Color.h"
+#include "base/Color.h"
 
 class QWidget;
 

@@ -2,8 +2,8 @@
 
 #include <QDialog>
 
+#include "base/Font.h"
 #include "settings/SaverSettings.h"
-#include "toolkit/Font.h"
 #include "ui/GbkWarning.h"
 
 class QComboBox;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "toolkit/Color.h"
+#include "base/Color.h"
 
 // Style bits of a font, as the settings record stores them.
 enum TFontStyleBit : uint8_t {
