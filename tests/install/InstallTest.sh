@@ -45,7 +45,8 @@ root=$work/root
 usr=$root/usr
 DESTDIR=$root cmake --install "$build" --prefix /usr >/dev/null
 metainfo=share/metainfo/io.github.kavro.Kavro.metainfo.xml
-for file in bin/kavro share/applications/io.github.kavro.Kavro.desktop $metainfo; do
+for file in bin/kavro share/applications/io.github.kavro.Kavro.desktop $metainfo \
+    share/doc/kavro/copyright share/doc/kavro/changelog.gz share/man/man1/kavro.1.gz; do
     [[ -f $usr/$file ]] || fail "$file is not installed"
 done
 for size in 16 22 24 32 48 64 128 256; do
@@ -148,11 +149,18 @@ wizard=
 (cd "$build" && cpack -G DEB -B "$work/package" >/dev/null) || fail "cpack failed"
 deb=$(ls "$work"/package/kavro_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
-for package in libqt6widgets6 libjpeg62-turbo libsdl2-mixer timgm6mb-soundfont fonts-wqy-microhei \
-    xdg-utils; do
+# Every picture format offered decodes: JPEG and HEIC through linked libraries, PNG inside Qt
+# Gui, WebP through Qt's plugin.
+for package in libqt6widgets6 libqt6gui6 libjpeg62-turbo libheif1 qt6-image-formats-plugins \
+    libsdl2-mixer timgm6mb-soundfont fonts-wqy-microhei xdg-utils; do
     [[ $depends == *"$package"* ]] || fail "the package does not depend on $package: $depends"
 done
 diff <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort) \
     <(cd "$root" && find . -type f -not -path "./usr/bin/ScreenSavers/*" | sed 's|^\./||' | sort) ||
     fail "the package holds other files than the installed tree"
+# Debian's own checks: no error (the warnings left are explained in docs/packaging.md).
+if ! lintian --fail-on error --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1; then
+    cat "$work/lintian.log" >&2
+    fail "lintian reports errors on the package"
+fi
 echo "install test: installed, started, built $(stat -c %s "$built") bytes with ${#stubs[@]} stubs, packaged"
