@@ -2,12 +2,12 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+
+#include "toolkit/UserFile.h"
 
 namespace {
 
@@ -91,27 +91,23 @@ void TSdlAudio::LogFailure(const char* what) {
 
 bool TSdlAudio::ReadSoundFile(const std::string& fileName, std::vector<uint8_t>& data) {
     data.clear();
-    // Non-blocking, so that opening a FIFO does not wait for a writer before it is refused.
-    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    std::string reason;
+    const int fd = OpenRegularFile(fileName, reason);
     if (fd < 0) {
         return false;
     }
-    struct stat info;
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (ok) {
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        uint8_t buffer[65536];
-        for (;;) {
-            const ssize_t got = ::read(fd, buffer, sizeof buffer);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got <= 0) {
-                ok = got == 0;
-                break;
-            }
-            data.insert(data.end(), buffer, buffer + got);
+    bool ok = true;
+    uint8_t buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
         }
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        data.insert(data.end(), buffer, buffer + got);
     }
     ::close(fd);
     return ok;
