@@ -319,6 +319,28 @@ TEST(CcTransitionRun, NumbersOutside1To20DrawNothing) {
     }
 }
 
+// The steps a paced show spreads over a transition: one a slide or wipe position, a box or split
+// size, a random line, a slat of a growth step.
+TEST(CcTransitionRun, StepsOfEachEffect) {
+    const std::map<int, int32_t> steps = {{efSlideFromRight, 100},
+                                          {efSlideFromAboveLeft, 100},
+                                          {efWipeFromRight, 100},
+                                          {efWipeFromAbove, 100},
+                                          {efBoxOut, 250},
+                                          {efBoxIn, 50},
+                                          {efSplitOpen, 100},
+                                          {efSplitClose, 50},
+                                          {efRandomRows, 800},
+                                          {efRandomColumns, 800},
+                                          {efBlindsRows, 400},
+                                          {efBlindsColumns, 400},
+                                          {0, 0},
+                                          {efLast + 1, 0}};
+    for (const auto& [effect, expected] : steps) {
+        EXPECT_EQ(TCcTransition::StepsOf(effect), expected) << "effect " << effect;
+    }
+}
+
 TEST(CcTransitionRun, BrushBackToSolidWhite) {
     TBitmap source(20, 10), other(3, 3);
     TRecordingCanvas target;
