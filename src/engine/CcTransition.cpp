@@ -38,6 +38,7 @@ enum class TFamily : uint8_t { SlideIn, Wipe, BoxOut, BoxIn, SplitOpen, SplitClo
 // How one effect is drawn. The steps are also the divisor of the family's formulas: step i of
 // n reaches i / n of the way.
 struct TEffectShape {
+    TEffect Effect;
     TFamily Family;
     int32_t Steps;
     // Slides and wipes: the side the new picture comes in from, -1 left or top, +1 right or
@@ -54,30 +55,39 @@ struct TEffectShape {
 // move as smoothly as the other effects when the steps are spread over time.
 constexpr int32_t kBlindsSteps = kSlatCount * kSlatCount;
 
-// Indexed by effect - 1.
+// In the order of the effects' numbers, so that effect n is Effects[n - 1].
+// Columns: effect, family, steps, from x, from y, rows, ends revealed.
 constexpr TEffectShape Effects[] = {
-    {TFamily::SlideIn, 100, +1, 0},                      // efSlideFromRight
-    {TFamily::SlideIn, 100, -1, 0},                      // efSlideFromLeft
-    {TFamily::SlideIn, 100, 0, +1},                      // efSlideFromBelow
-    {TFamily::SlideIn, 100, 0, -1},                      // efSlideFromAbove
-    {TFamily::SlideIn, 100, +1, +1},                     // efSlideFromBelowRight
-    {TFamily::SlideIn, 100, +1, -1},                     // efSlideFromAboveRight
-    {TFamily::SlideIn, 100, -1, +1},                     // efSlideFromBelowLeft
-    {TFamily::SlideIn, 100, -1, -1},                     // efSlideFromAboveLeft
-    {TFamily::Wipe, 100, +1, 0},                         // efWipeFromRight
-    {TFamily::Wipe, 100, -1, 0},                         // efWipeFromLeft
-    {TFamily::Wipe, 100, 0, +1},                         // efWipeFromBelow
-    {TFamily::Wipe, 100, 0, -1},                         // efWipeFromAbove
-    {TFamily::BoxOut, 250},                              // efBoxOut
-    {TFamily::BoxIn, 50, 0, 0, false, true},             // efBoxIn
-    {TFamily::SplitOpen, 100},                           // efSplitOpen
-    {TFamily::SplitClose, 50, 0, 0, false, true},        // efSplitClose
-    {TFamily::Lines, kLineCount, 0, 0, true, true},      // efRandomRows
-    {TFamily::Lines, kLineCount, 0, 0, false, true},     // efRandomColumns
-    {TFamily::Blinds, kBlindsSteps, 0, 0, true, true},   // efBlindsRows
-    {TFamily::Blinds, kBlindsSteps, 0, 0, false, true},  // efBlindsColumns
+    {efSlideFromRight, TFamily::SlideIn, 100, +1, 0, false, false},
+    {efSlideFromLeft, TFamily::SlideIn, 100, -1, 0, false, false},
+    {efSlideFromBelow, TFamily::SlideIn, 100, 0, +1, false, false},
+    {efSlideFromAbove, TFamily::SlideIn, 100, 0, -1, false, false},
+    {efSlideFromBelowRight, TFamily::SlideIn, 100, +1, +1, false, false},
+    {efSlideFromAboveRight, TFamily::SlideIn, 100, +1, -1, false, false},
+    {efSlideFromBelowLeft, TFamily::SlideIn, 100, -1, +1, false, false},
+    {efSlideFromAboveLeft, TFamily::SlideIn, 100, -1, -1, false, false},
+    {efWipeFromRight, TFamily::Wipe, 100, +1, 0, false, false},
+    {efWipeFromLeft, TFamily::Wipe, 100, -1, 0, false, false},
+    {efWipeFromBelow, TFamily::Wipe, 100, 0, +1, false, false},
+    {efWipeFromAbove, TFamily::Wipe, 100, 0, -1, false, false},
+    {efBoxOut, TFamily::BoxOut, 250, 0, 0, false, false},
+    {efBoxIn, TFamily::BoxIn, 50, 0, 0, false, true},
+    {efSplitOpen, TFamily::SplitOpen, 100, 0, 0, false, false},
+    {efSplitClose, TFamily::SplitClose, 50, 0, 0, false, true},
+    {efRandomRows, TFamily::Lines, kLineCount, 0, 0, true, true},
+    {efRandomColumns, TFamily::Lines, kLineCount, 0, 0, false, true},
+    {efBlindsRows, TFamily::Blinds, kBlindsSteps, 0, 0, true, true},
+    {efBlindsColumns, TFamily::Blinds, kBlindsSteps, 0, 0, false, true},
 };
-static_assert(std::size(Effects) == efLast);
+constexpr bool InEffectOrder() {
+    for (size_t k = 0; k < std::size(Effects); ++k) {
+        if (Effects[k].Effect != static_cast<int32_t>(k + 1)) {
+            return false;
+        }
+    }
+    return std::size(Effects) == efLast;
+}
+static_assert(InEffectOrder(), "one row per effect, in number order");
 
 // The shape of an effect that StepsOf knows.
 const TEffectShape& ShapeOf(int32_t effect) {
