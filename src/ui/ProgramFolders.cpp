@@ -6,6 +6,7 @@
 #include <QTemporaryFile>
 
 #include "toolkit/UserFile.h"
+#include "ui/FileNames.h"
 
 namespace {
 
@@ -18,7 +19,7 @@ bool CanCreateFileIn(const QString& folder) {
 
 bool AnyStubIn(const QString& folder) {
     for (const char* name : {"ie.dat", "ss.dat", "ui.dat"}) {
-        if (IsRegularFile((folder + QString::fromLatin1(name)).toStdString())) {
+        if (IsRegularFile(FileNameBytes(folder + QString::fromLatin1(name)))) {
             return true;
         }
     }

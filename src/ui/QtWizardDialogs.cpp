@@ -11,6 +11,7 @@
 #include "toolkit/PictureFormats.h"
 #include "toolkit/UserFile.h"
 #include "ui/BaFunction.h"
+#include "ui/FileNames.h"
 
 namespace {
 
@@ -80,7 +81,7 @@ void AddPreviewPane(QFileDialog& dialog) {
     QObject::connect(
         &dialog, &QFileDialog::currentChanged, preview, [preview](const QString& path) {
             preview->clear();
-            if (!IsRegularFile(path.toStdString())) {
+            if (!IsRegularFile(FileNameBytes(path))) {
                 return;
             }
             try {
