@@ -14,6 +14,7 @@
 #include <QToolButton>
 #include <type_traits>
 
+#include "pack/BuildInstaller.h"
 #include "toolkit/QtColor.h"
 #include "toolkit/WidgetCanvas.h"
 #include "ui/BaFunction.h"
@@ -94,16 +95,16 @@ void TfrmMain::CreateControls() {
         auto* page = new QWidget;
         Page->addTab(page, pad + caption + pad);
     }
-    CreatePicturesPage(Page->widget(0));
-    CreateOptionsPage(Page->widget(1));
-    CreateCreatePage(Page->widget(2));
-    Page->setCurrentIndex(0);
+    CreatePicturesPage(PageWidget(TWizardPage::Pictures));
+    CreateOptionsPage(PageWidget(TWizardPage::Options));
+    CreateCreatePage(PageWidget(TWizardPage::Create));
+    Page->setCurrentIndex(static_cast<int>(TWizardPage::Pictures));
     connect(Page, &QTabWidget::currentChanged, this, [this] {
         if (FSwitching) {
             return;
         }
-        PageChanging(FPageIndex);
-        FPageIndex = Page->currentIndex();
+        PageChanging(static_cast<int>(FPage));
+        FPage = CurrentPage();
         PageChange();
     });
 
@@ -296,7 +297,7 @@ void TfrmMain::CreateCreatePage(QWidget* page) {
     Guide(Named(MakeLabel(page, QStringLiteral("来创建"), 98, 256), "Label14"));
     connect(btnCreate, &QPushButton::clicked, this, &TfrmMain::btnCreateClick);
     pbCreate = Named(new QProgressBar(page), "pbCreate");
-    pbCreate->setRange(0, 11);
+    pbCreate->setRange(0, BuildInstallerSteps);
     pbCreate->setValue(0);
     pbCreate->setTextVisible(false);
     pbCreate->setGeometry(160, 253, 410, 18);
