@@ -208,9 +208,12 @@ void TfrmMain::ShowPictureList() {
 }
 
 void TfrmMain::btnPicInsertClick() {
-    const QStringList chosen =
-        FServices.Dialogs.OpenPictures(this, QString::fromStdString(FProgramDir));
+    if (FPicturesDir.isEmpty()) {
+        FPicturesDir = UserPicturesDir();
+    }
+    const QStringList chosen = FServices.Dialogs.OpenPictures(this, FPicturesDir);
     if (!chosen.isEmpty()) {
+        FPicturesDir = QFileInfo(chosen.front()).absolutePath();
         std::vector<std::string> files;
         for (const QString& file : chosen) {
             files.push_back(FileNameBytes(file));
@@ -458,13 +461,13 @@ void TfrmMain::btnCreateClick() {
     if (!built) {
         return;
     }
-    // The folder opens first, so that when no file manager can show it the message says
-    // where the file is.
-    QString done = QStringLiteral("已经成功的完成!");
-    if (!FServices.FileBrowser.OpenFolder(FOutputDir)) {
-        done += QLatin1Char('\n') + QDir::toNativeSeparators(target);
-    }
-    ShowMessage(this, done, QStringLiteral("Kavro"));
+    // The message always names the file: a file manager that starts may still show nothing,
+    // and a target chosen elsewhere is not in the folder it opens.
+    FServices.FileBrowser.OpenFolder(FOutputDir);
+    ShowMessage(this,
+                QStringLiteral("已经成功的完成!\n") +
+                    QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath()),
+                QStringLiteral("Kavro"));
     pbCreate->setValue(0);
 }
 

@@ -17,6 +17,7 @@
 
 #include "pack/InstallerReader.h"
 #include "settings/CodePage.h"
+#include "support/FakeHome.h"
 #include "ui/MainWindowFixture.h"
 #include "ui/WizardRules.h"
 
@@ -56,7 +57,9 @@ private slots:
     void createsInstallerEndToEnd();
     void missingSoundFailsBuildAndClearsProgress();
     void chosenTargetPassesWithoutTitleAndOpensDefaultFolder();
-    void successNamesTheFileWhenNoFileManagerStarts();
+    void successAlwaysNamesTheFile_data();
+    void successAlwaysNamesTheFile();
+    void outputGoesBelowDocumentsWhenProgramFolderIsReadOnly_data();
     void outputGoesBelowDocumentsWhenProgramFolderIsReadOnly();
     void findsInstalledStubsBesideBin();
     void namesThatAreNotUtf8GoThroughUnchanged();
@@ -148,7 +151,8 @@ void TMainWindowCreateTest::createsInstallerEndToEnd() {
     for (int step = 1; step <= 11; ++step) {
         QVERIFY2(painted.Values.contains(step), qPrintable(QString::number(step)));
     }
-    QCOMPARE(FMessages, QStringList({"Kavro|已经成功的完成!"}));
+    QCOMPARE(FMessages,
+             QStringList({Created(QString::fromStdString(FForm->OutputDir()) + "我的Show.run")}));
     QCOMPARE(progress->value(), 0);
     QVERIFY(!FForm->PanelPreviewRunning());
     QCOMPARE(FBrowser->Folders, std::vector<std::string>({FForm->OutputDir()}));
@@ -205,7 +209,7 @@ void TMainWindowCreateTest::chosenTargetPassesWithoutTitleAndOpensDefaultFolder(
     FDialogs->Targets.push_back(chosen);
     Child<QToolButton>("btnCreateOpen")->click();
     Child<QPushButton>("btnCreate")->click();
-    QCOMPARE(FMessages, QStringList({"Kavro|已经成功的完成!"}));
+    QCOMPARE(FMessages, QStringList({Created(chosen)}));
     QVERIFY(QFile::exists(chosen));
     QVERIFY(QDir(QString::fromStdString(FForm->OutputDir())).exists());
     QCOMPARE(FBrowser->Folders, std::vector<std::string>({FForm->OutputDir()}));
@@ -214,8 +218,16 @@ void TMainWindowCreateTest::chosenTargetPassesWithoutTitleAndOpensDefaultFolder(
              QByteArray::fromStdString(Utf8ToGbk(TitlePlaceholder.toStdString())));
 }
 
-void TMainWindowCreateTest::successNamesTheFileWhenNoFileManagerStarts() {
-    FBrowser->Opens = false;
+void TMainWindowCreateTest::successAlwaysNamesTheFile_data() {
+    QTest::addColumn<bool>("fileManagerOpens");
+    QTest::newRow("file manager opens") << true;
+    QTest::newRow("no file manager") << false;
+}
+
+// A file manager that starts may still show nothing: the message names the file either way.
+void TMainWindowCreateTest::successAlwaysNamesTheFile() {
+    QFETCH(bool, fileManagerOpens);
+    FBrowser->Opens = fileManagerOpens;
     Insert({Picture("p.bmp", 8, 8)});
     TypeTitle("Show");
     LeaveTitle();
@@ -225,39 +237,44 @@ void TMainWindowCreateTest::successNamesTheFileWhenNoFileManagerStarts() {
     QCOMPARE(FMessages, QStringList({"Kavro|已经成功的完成!\n" + file}));
 }
 
+void TMainWindowCreateTest::outputGoesBelowDocumentsWhenProgramFolderIsReadOnly_data() {
+    QTest::addColumn<QStringList>("userDirs");
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<QString>("below");
+    const QStringList none;
+    const QString dokumente = QStringLiteral("XDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"");
+    QTest::newRow("Documents, no dirs file") << none << QStringList({"Documents"}) << "Documents";
+    QTest::newRow("named and there")
+        << QStringList({dokumente}) << QStringList({"Dokumente", "Documents"}) << "Dokumente";
+    QTest::newRow("named, not there")
+        << QStringList({dokumente}) << QStringList({"Documents"}) << QString();
+    QTest::newRow("fresh account") << none << none << QString();
+}
+
 void TMainWindowCreateTest::outputGoesBelowDocumentsWhenProgramFolderIsReadOnly() {
-    QTemporaryDir home;
-    const QByteArray oldHome = qgetenv("HOME");
-    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
-    QVERIFY(QDir(home.path()).mkpath("Documents"));
+    QFETCH(QStringList, userDirs);
+    QFETCH(QStringList, folders);
+    QFETCH(QString, below);
+    const TFakeHome home(userDirs);
+    home.Make(folders);
     const QString readOnly = Folder("bin", {});
     QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ExeOwner));
     // Root creates files whatever a folder's modes say; in /proc nobody can.
     Reopen(geteuid() == 0 ? QStringLiteral("/proc") : readOnly);
+    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    const QString documents = home.filePath("Documents/ScreenSavers/");
-    QCOMPARE(QString::fromStdString(FForm->OutputDir()), documents);
+    const QString output = QDir(home.Path(below)).filePath("ScreenSavers") + "/";
+    QCOMPARE(QString::fromStdString(FForm->OutputDir()), output);
     Insert({Picture("p.bmp", 8, 8)});
     TypeTitle("My Show");
     LeaveTitle();
-    QCOMPARE(Child<QLineEdit>("edtCreate")->text(), documents + "MyShow.run");
+    QCOMPARE(Child<QLineEdit>("edtCreate")->text(), output + "MyShow.run");
     Child<QToolButton>("btnCreateOpen")->click();  // cancelled
-    QCOMPARE(FDialogs->Folders.last(), documents);
+    QCOMPARE(FDialogs->Folders.last(), output);
     Child<QPushButton>("btnCreate")->click();
-    QCOMPARE(FMessages, QStringList({"Kavro|已经成功的完成!"}));
-    QVERIFY(QFile::exists(documents + "MyShow.run"));
-    QCOMPARE(FBrowser->Folders, std::vector<std::string>({documents.toStdString()}));
-
-    // Without a documents folder, the home folder.
-    QVERIFY(QDir(home.filePath("Documents")).removeRecursively());
-    Reopen(geteuid() == 0 ? QStringLiteral("/proc") : readOnly);
-    QCOMPARE(QString::fromStdString(FForm->OutputDir()), home.filePath("ScreenSavers/"));
-
-    QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    qputenv("HOME", oldHome);
-    qputenv("XDG_CONFIG_HOME", oldConfig);
+    QCOMPARE(FMessages, QStringList({Created(output + "MyShow.run")}));
+    QVERIFY(QFile::exists(output + "MyShow.run"));
+    QCOMPARE(FBrowser->Folders, std::vector<std::string>({output.toStdString()}));
 }
 
 void TMainWindowCreateTest::findsInstalledStubsBesideBin() {
@@ -319,7 +336,8 @@ void TMainWindowCreateTest::namesThatAreNotUtf8GoThroughUnchanged() {
     TypeTitle("Old");
     LeaveTitle();
     Child<QPushButton>("btnCreate")->click();
-    QCOMPARE(FMessages, QStringList({"Kavro|已经成功的完成!"}));
+    QCOMPARE(FMessages,
+             QStringList({Created(QString::fromStdString(FForm->OutputDir()) + "Old.run")}));
     const TInstallerReader reader(FForm->OutputDir() + "Old.run");
     QCOMPARE(reader.PictureCount(), 2);
     QCOMPARE(int{reader.Settings().SoundIncluded}, 1);
@@ -355,7 +373,7 @@ void TMainWindowCreateTest::warnsOnceAboutCharactersGbkLacks() {
     FMessages.clear();
     LeaveTitle();
     Child<QPushButton>("btnCreate")->click();
-    QCOMPARE(FMessages, QStringList({"Kavro|已经成功的完成!"}));
+    QCOMPARE(FMessages, QStringList({Created(Child<QLineEdit>("edtCreate")->text())}));
     QCOMPARE(QByteArray(FForm->Settings().Title),
              QByteArray::fromStdString(Utf8ToGbk(title.toStdString())));
 
@@ -373,7 +391,7 @@ void TMainWindowCreateTest::warnsOnceAboutCharactersGbkLacks() {
         FMessages.clear();
         Child<QPushButton>("btnCreate")->click();
     }
-    QCOMPARE(FMessages, QStringList({"Kavro|已经成功的完成!"}));
+    QCOMPARE(FMessages, QStringList({Created(FDir->filePath("t.exe"))}));
 }
 
 QTEST_MAIN(TMainWindowCreateTest)

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "support/FakeHome.h"
 #include "support/FakeWorker.h"
 #include "support/WhenModal.h"
 #include "ui/MainWindowFixture.h"
@@ -24,6 +25,8 @@ private slots:
     void init() { SetUp(); }
     void cleanup() { TearDown(); }
 
+    void insertOpensInThePicturesFolderThenWhereTheUserChose_data();
+    void insertOpensInThePicturesFolderThenWhereTheUserChose();
     void insertKeepsTheNewest255AndSelectsFirst();
     void insertWhileEntry7IsSelectedSelectsFirst();
     void placesThumbnail_data();
@@ -42,11 +45,46 @@ private slots:
     void dropsPicturesAndFolders();
 };
 
+void TMainWindowPicturesTest::insertOpensInThePicturesFolderThenWhereTheUserChose_data() {
+    QTest::addColumn<QStringList>("userDirs");
+    QTest::addColumn<QStringList>("folders");
+    QTest::addColumn<QString>("start");
+    const QStringList none;
+    const QString bilder = QStringLiteral("XDG_PICTURES_DIR=\"$HOME/Bilder\"");
+    QTest::newRow("named and there")
+        << QStringList({bilder}) << QStringList({"Bilder"}) << "Bilder";
+    QTest::newRow("named, not there")
+        << QStringList({bilder}) << QStringList({"Pictures"}) << QString();
+    QTest::newRow("the home folder named")
+        << QStringList({"XDG_PICTURES_DIR=\"$HOME/\""}) << QStringList({"Pictures"}) << QString();
+    QTest::newRow("no dirs file, Pictures there")
+        << none << QStringList({"Pictures"}) << "Pictures";
+    QTest::newRow("fresh account") << none << none << QString();
+}
+
+// Never the program's folder, which is /usr/bin once installed.
+void TMainWindowPicturesTest::insertOpensInThePicturesFolderThenWhereTheUserChose() {
+    QFETCH(QStringList, userDirs);
+    QFETCH(QStringList, folders);
+    QFETCH(QString, start);
+    const TFakeHome home(userDirs);
+    home.Make(folders);
+    Child<QPushButton>("btnPicInsert")->click();  // cancelled
+    const QString holiday = Folder("holiday", {});
+    Insert({Picture("holiday/a.bmp", 8, 8), Picture("holiday/b.bmp", 8, 8)});
+    Child<QPushButton>("btnPicInsert")->click();
+    QCOMPARE(FDialogs->Folders, QStringList({home.Path(start), home.Path(start), holiday}));
+    // Pictures dropped elsewhere leave the dialog's folder as it was.
+    Drop(Child<QWidget>("pnlPicBack"), {Picture("c.bmp", 8, 8)});
+    Child<QPushButton>("btnPicInsert")->click();
+    QCOMPARE(FDialogs->Folders.last(), holiday);
+    QCOMPARE(Child<QListWidget>("lstPicFiles")->count(), 3);
+}
+
 void TMainWindowPicturesTest::insertKeepsTheNewest255AndSelectsFirst() {
     QStringList files = Names("p", 300);
     files[45] = Picture("first.bmp", 1600, 900);
     Insert(files);
-    QCOMPARE(FDialogs->Folders, QStringList({QString::fromStdString(FForm->ProgramDir())}));
     auto* list = Child<QListWidget>("lstPicFiles");
     QCOMPARE(list->count(), 255);
     QCOMPARE(list->item(0)->text(), files[45]);
