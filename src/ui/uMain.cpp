@@ -17,7 +17,6 @@
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -36,7 +35,6 @@
 #include "ui/ProgramFolders.h"
 #include "ui/SaverOpener.h"
 #include "ui/ThumbnailLoader.h"
-#include "ui/UpDown.h"
 #include "ui/WizardDialogs.h"
 #include "ui/WizardRules.h"
 #include "ui/uAbout.h"
@@ -359,18 +357,6 @@ void TfrmMain::ShowThumbnail(const TThumbnail& thumbnail) {
     imgPic->setGeometry(thumbnail.Place);
     imgPic->setPixmap(QPixmap::fromImage(thumbnail.Image));
     imgPic->show();
-}
-
-void TfrmMain::CopyControlsToSettings() {
-    TWizardControls controls;
-    controls.Title = edtTitle->text();
-    controls.PictureCount = FPictures.Count();
-    controls.BackColor = PanelColor(pnlBackColor);
-    controls.ImageSizeIndex = cboImageSize->currentIndex();
-    controls.IntervalSeconds = static_cast<int16_t>(udInterval->Position());
-    controls.SequentialOrder = rdoSeqNor->isChecked();
-    controls.SoundFile = SoundFile();
-    ::CopyControlsToSettings(controls, FSettings);
 }
 
 void TfrmMain::StartPanelPreview() {

@@ -1,5 +1,5 @@
 // The options page's handlers: the sound, the background colour, the transitions and the
-// description, and the page's controls set from an opened saver.
+// description; the page's controls set from an opened saver and written into the record.
 #include <QComboBox>
 #include <QFrame>
 #include <QLineEdit>
@@ -15,6 +15,7 @@
 #include "ui/PanelPreview.h"
 #include "ui/UpDown.h"
 #include "ui/WizardDialogs.h"
+#include "ui/WizardRules.h"
 #include "ui/uDescription.h"
 #include "ui/uMain.h"
 #include "ui/uTransitions.h"
@@ -25,6 +26,18 @@ void TfrmMain::ShowOptions(const TSaverSettings& settings) {
     (settings.SequentialOrder != 0 ? rdoSeqNor : rdoSeqRnd)->setChecked(true);
     SetPanelColor(pnlBackColor, settings.BackColor);
     SetPreviewColor(settings.BackColor);
+}
+
+void TfrmMain::CopyControlsToSettings() {
+    TWizardControls controls;
+    controls.Title = edtTitle->text();
+    controls.PictureCount = FPictures.Count();
+    controls.BackColor = PanelColor(pnlBackColor);
+    controls.ImageSizeIndex = cboImageSize->currentIndex();
+    controls.IntervalSeconds = static_cast<int16_t>(udInterval->Position());
+    controls.SequentialOrder = rdoSeqNor->isChecked();
+    controls.SoundFile = SoundFile();
+    ::CopyControlsToSettings(controls, FSettings);
 }
 
 void TfrmMain::SoundDropped(const QList<QUrl>& urls) {
