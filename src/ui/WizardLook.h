@@ -6,7 +6,7 @@
 #include <QString>
 #include <type_traits>
 
-#include "toolkit/Color.h"
+#include "base/Color.h"
 #include "ui/DialogParts.h"
 
 class QFrame;
