@@ -54,7 +54,8 @@ for size in 16 22 24 32 48 64 128 256; do
     [[ $(identify -format %wx%h "$icon" 2>/dev/null) == "${size}x${size}" ]] ||
         fail "no ${size} pixel icon in $icon"
 done
-appstreamcli validate --no-net "$usr/$metainfo" >/dev/null || fail "the metainfo file is not valid"
+# The tree, not the file alone: the metainfo's launchable must name the installed desktop entry.
+appstreamcli validate-tree --no-net "$usr" >/dev/null || fail "the metainfo file is not valid"
 desktop=$usr/share/applications/io.github.kavro.Kavro.desktop
 desktop-file-validate "$desktop" || fail "the desktop entry is not valid"
 # The icon the menu shows: a path as it is, a name through the hicolor theme or the pixmaps.
