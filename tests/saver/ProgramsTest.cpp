@@ -252,6 +252,17 @@ TEST_F(RootOnlyTest, InstallsForAnOrdinaryUserAndRefusesNoexec) {
     const QString text = QString::fromUtf8(file.readAll());
     EXPECT_TRUE(text.contains("\"海边\"")) << text.toStdString();
     EXPECT_TRUE(text.contains("mode:\t\tone"));
+    // The menu entry's icon is there to be shown.
+    const QStringList entries = QDir(FDir.filePath("data/applications")).entryList({"*.desktop"});
+    ASSERT_EQ(entries.size(), 1);
+    QFile entry(FDir.filePath("data/applications/" + entries[0]));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QString desktop = QString::fromUtf8(entry.readAll());
+    const qsizetype icon = desktop.indexOf("\nIcon=");
+    ASSERT_GE(icon, 0) << desktop.toStdString();
+    QFile png(desktop.mid(icon + 6, desktop.indexOf('\n', icon + 1) - icon - 6));
+    ASSERT_TRUE(png.open(QIODevice::ReadOnly)) << png.fileName().toStdString();
+    EXPECT_EQ(png.read(4), QByteArray("\x89PNG"));
     EXPECT_EQ(Shell(asUser + "--uninstall").Code, 0);
     EXPECT_FALSE(QFile::exists(config));
 
@@ -291,6 +302,17 @@ TEST_F(RootOnlyTest, TheDaemonPlaysTheInstalledShow) {
         "mkdir -p \"$D/home\" && chmod 777 \"$D/home\" && HOME=\"$D/home\" "
         "DISPLAY=" +
         x.Display + " setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    // A file xscreensaver reads in its own way: "*programs" is no setting of its, and of two
+    // programs: the last counts. The show must go where the daemon looks.
+    QDir(FDir.path()).mkdir("home");
+    QFile::setPermissions(FDir.filePath("home"), QFile::Permissions(0x7777));
+    QFile config(FDir.filePath("home/.xscreensaver"));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(
+        "mode:\trandom\n*programs:\tmaze -root\nprograms:\tdeco -root\n"
+        "programs:\t\\\n\t-grav -root\t\\n\\\n\t-flame -root\t\\n\n");
+    config.close();
+    config.setPermissions(QFile::Permissions(0x6666));
     ASSERT_EQ(Shell(asUser + "\"$SHOW\" --install --select").Code, 0);
     QProcess daemon;
     QProcessEnvironment env = x.Env();
@@ -305,4 +327,8 @@ TEST_F(RootOnlyTest, TheDaemonPlaysTheInstalledShow) {
     Shell(asUser + "xscreensaver-command -exit");
     daemon.waitForFinished(5000);
     EXPECT_EQ(Shell(asUser + "\"$SHOW\" --uninstall").Code, 0);
+    ASSERT_TRUE(config.open(QIODevice::ReadOnly));
+    EXPECT_EQ(config.readAll().toStdString(),
+              "mode:\trandom\n*programs:\tmaze -root\nprograms:\tdeco -root\n"
+              "programs:\t\\\n\t-grav -root\t\\n\\\n\t-flame -root\t\\n\n");
 }
