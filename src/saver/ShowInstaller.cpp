@@ -254,7 +254,12 @@ fs::path TShowInstaller::MenuEntryPath() const {
 
 bool TShowInstaller::IsInstalled() const {
     std::error_code ec;
-    return fs::exists(SaverPath(), ec) && fs::exists(ShowPath(), ec);
+    if (fs::exists(SaverPath(), ec) && fs::exists(ShowPath(), ec)) {
+        return true;
+    }
+    // The folder deleted by hand: the entry still names it, and Uninstall still takes it out.
+    const auto config = ReadFile(ConfigPath());
+    return config && TXScreensaverConfig(*config).FindProgram(Needle()) >= 0;
 }
 
 fs::path TShowInstaller::ConfigPath() const {

@@ -37,6 +37,7 @@ public:
     std::filesystem::path SaverPath() const { return Folder() / "kavro-saver"; }
     std::filesystem::path ShowPath() const { return Folder() / "show.run"; }
     std::filesystem::path MenuEntryPath() const;
+    // Whether there is anything for Uninstall to remove: the folder's programs or the entry.
     bool IsInstalled() const;
 
     // Installs or reinstalls; with select the show becomes the current saver (mode one), and

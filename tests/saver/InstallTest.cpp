@@ -155,7 +155,9 @@ TEST_F(InstallTest, UninstallWorksFromTheFileWhenTheFoldersAreGone) {
     TShowInstaller installer = Installer();
     installer.Install(true);
     std::filesystem::remove_all(Home() / ".local");
+    EXPECT_TRUE(installer.IsInstalled());  // the window offers to uninstall
     EXPECT_EQ(installer.Uninstall(), "已卸载屏幕保护 “海边散步”。");
+    EXPECT_FALSE(installer.IsInstalled());
     EXPECT_EQ(Config(), UserFile);
     EXPECT_EQ(installer.Uninstall(), "屏幕保护 “海边散步” 没有安装。");
 }
