@@ -42,6 +42,10 @@ const TShape Shapes[] = {
     {"comment_that_continues", "# old list \\\nprograms:\tmaze -root\nselected:\t0\n", {}},
 };
 
+void PrintTo(const TShape& shape, std::ostream* out) {
+    *out << shape.Name;
+}
+
 class ShapeTest : public InstallTest, public testing::WithParamInterface<TShape> {};
 
 TEST_P(ShapeTest, TheShowIsSelectedAsXscreensaverReadsItAndUninstallGivesBackEveryByte) {
