@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -32,14 +31,19 @@ namespace {
 // gone.
 constexpr char NoteKey[] = "user settings";
 
-std::optional<std::string> ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+// ~/.xscreensaver's bytes, or nothing when there is none (a link to nowhere included: the save
+// makes the file where it points). Never waits on a FIFO; throws with the reason when the file
+// cannot be read.
+std::optional<std::string> ReadUserFile(const fs::path& path) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) {
         return std::nullopt;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    std::string bytes, reason;
+    if (!ReadRegularFile(path.string(), bytes, reason)) {
+        throw std::runtime_error("无法读取 “" + path.string() + "”：" + reason + "。没有改动它。");
+    }
+    return bytes;
 }
 
 void WriteFile(const fs::path& path, const std::string& bytes, mode_t newMode) {
@@ -258,8 +262,12 @@ bool TShowInstaller::IsInstalled() const {
         return true;
     }
     // The folder deleted by hand: the entry still names it, and Uninstall still takes it out.
-    const auto config = ReadFile(ConfigPath());
-    return config && TXScreensaverConfig(*config).FindProgram(Needle()) >= 0;
+    try {
+        const auto config = ReadUserFile(ConfigPath());
+        return config && TXScreensaverConfig(*config).FindProgram(Needle()) >= 0;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 fs::path TShowInstaller::ConfigPath() const {
@@ -279,7 +287,7 @@ std::optional<std::string> TShowInstaller::ReadConfig() const {
                                  "\nchmod u+w " +
                                  path.string());
     }
-    return ReadFile(path);
+    return ReadUserFile(path);
 }
 
 void TShowInstaller::WriteConfig(const std::optional<std::string>& old,

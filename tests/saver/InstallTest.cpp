@@ -194,6 +194,19 @@ TEST_F(InstallTest, TheFilesModeAndItsLinkAreKept) {
     EXPECT_FALSE(std::filesystem::exists(installer.Folder()));
 }
 
+// A FIFO or a folder in the file's place is named, never waited on.
+TEST_F(InstallTest, AFileThatIsNoRegularFileIsRefusedWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(ConfigPath().c_str(), 0600), 0);
+    TShowInstaller installer = Installer();
+    EXPECT_EQ(ErrorOf([&] { installer.Install(true); }),
+              "无法读取 “" + ConfigPath().string() + "”：是命名管道，不是普通文件。没有改动它。");
+    std::filesystem::remove(ConfigPath());
+    std::filesystem::create_directory(ConfigPath());
+    EXPECT_NE(ErrorOf([&] { installer.Uninstall(); }).find("是文件夹，不是普通文件"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(installer.Folder()));
+}
+
 // Installs (and then uninstalls) started at the same moment take turns: none is lost.
 TEST_F(InstallTest, TwentyInstallsAtTheSameMomentKeepTwentyEntries) {
     WriteBytes(ConfigPath(), UserFile);
