@@ -13,6 +13,7 @@
 
 #include "saver/SaverArgs.h"
 #include "saver/SaverFixture.h"
+#include "saver/XScreensaverConfig.h"
 
 namespace {
 
@@ -340,4 +341,29 @@ TEST_F(RootOnlyTest, TheDaemonPlaysTheInstalledShow) {
     EXPECT_EQ(config.readAll().toStdString(),
               "mode:\trandom\n*programs:\tmaze -root\nprograms:\tdeco -root\n"
               "programs:\t\\\n\t-grav -root\t\\n\\\n\t-flame -root\t\\n\n");
+}
+
+// The installer run several times at once, as from a file manager's multiple selection: every
+// show is in the file afterwards, and every uninstall takes its own out.
+TEST_F(RootOnlyTest, InstallsStartedTogetherKeepEveryShow) {
+    QStringList shows;
+    for (int i = 0; i < 6; ++i) {
+        shows << QString::fromStdString(MakeShowFile(FDir.path(),
+                                                     "show" + std::to_string(i),
+                                                     {Qt::green},
+                                                     QStringLiteral("s%1.run").arg(i)));
+    }
+    const QString together =
+        "mkdir -p \"$D/home\" && chmod 777 \"$D/home\" && for show in " + shows.join(' ') +
+        "; do HOME=\"$D/home\" XDG_DATA_HOME=\"$D/home/data\" setpriv --reuid=65534 "
+        "--regid=65534 --clear-groups \"$show\" $ACTION & done; wait";
+    const QString config = FDir.filePath("home/.xscreensaver");
+    const auto installed = Shell("ACTION='--install --select'; " + together);
+    EXPECT_EQ(installed.Output.count("已安装屏幕保护"), 6) << installed.Output.toStdString();
+    QFile file(config);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(TXScreensaverConfig(file.readAll().toStdString()).ProgramCount(), 6);
+    const auto removed = Shell("ACTION=--uninstall; " + together);
+    EXPECT_EQ(removed.Output.count("已卸载屏幕保护"), 6) << removed.Output.toStdString();
+    EXPECT_FALSE(QFile::exists(config));
 }
