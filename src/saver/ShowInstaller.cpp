@@ -29,7 +29,7 @@ namespace {
 // The comment line in ~/.xscreensaver that keeps the user's own mode and selection while a show
 // of ours is the selected one, so that uninstalling gives them back even when our folders are
 // gone.
-constexpr char NoteKey[] = "user settings";
+constexpr char NoteKey[] = "restores on uninstall";
 
 // ~/.xscreensaver's bytes, or nothing when there is none (a link to nowhere included: the save
 // makes the file where it points). Never waits on a FIFO; throws with the reason when the file
@@ -114,7 +114,7 @@ void WriteNote(TXScreensaverConfig& config, const TUserSettings& settings) {
     if (settings.Selected) {
         text += std::string(text.empty() ? "" : " ") + "selected=" + Encode(*settings.Selected);
     }
-    config.SetNote(NoteKey, text);
+    config.SetNote(NoteKey, text.empty() ? "-" : text);  // "-": both were not set
 }
 
 int SelectedIndex(const TXScreensaverConfig& config) {
