@@ -170,7 +170,10 @@ void TInstallerReader::ReadDirectory() {
     }
     const int count = static_cast<unsigned char>(bytes[0]);
     FEntries.resize(count);
-    std::memcpy(FEntries.data(), bytes + 1, count * sizeof(TImagePackEntry));
+    // With no pictures the vector has no array to copy into: its data() may be null.
+    if (count > 0) {
+        std::memcpy(FEntries.data(), bytes + 1, count * sizeof(TImagePackEntry));
+    }
     // The pictures follow the marker one after another, up to the directory.
     int64_t next = PackMarkerLength;
     for (int k = 0; k < count; ++k) {
