@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QThread>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "saver/SaverArgs.h"
 #include "saver/SaverFixture.h"
@@ -162,6 +164,51 @@ TEST_F(ProgramsTest, AnswersHelpBadUsageAndDamagedFiles) {
     EXPECT_EQ(played.Code, 1);
     EXPECT_TRUE(played.Output.contains("不是 Kavro 屏保文件或已损坏"))
         << played.Output.toStdString();
+}
+
+// Each number of the trailer made wrong as one damaged byte or a cut would: the first stage
+// refuses the file with the reader's message and runs none of it.
+TEST_F(ProgramsTest, FirstStageChecksTheWholeLayoutFirst) {
+    QFile show(Show);
+    ASSERT_TRUE(show.open(QIODevice::ReadOnly));
+    const QByteArray good = show.readAll();
+    const qsizetype trailer = good.size() - 165;
+    auto field = [&](int k) {
+        int32_t value;
+        std::memcpy(&value, good.constData() + trailer + 100 + 4 * k, 4);
+        return value;
+    };
+    const QString damaged = FDir.filePath("damaged.run");
+    const QString head = "“" + damaged + "” 不是 Kavro 屏保文件或已损坏\n";
+    int cases = 0;
+    // SsOffset, SsSize, UiOffset, UiSize, SettingsOffset, .., SoundSize; the even ones are
+    // offsets, each also pointed at the other pieces.
+    for (int k = 0; k < 10; ++k) {
+        const int32_t value = field(k);
+        std::vector<int32_t> wrong = {-1, 0, value - 1, value - 4096};
+        for (int other = 0; other < 10; other += 2) {
+            wrong.push_back(field(other));
+        }
+        for (const int32_t bad : wrong) {
+            if (bad == value) {
+                continue;
+            }
+            QByteArray bytes = good;
+            std::memcpy(bytes.data() + trailer + 100 + 4 * k, &bad, 4);
+            QFile out(damaged);
+            ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+            out.close();
+            out.setPermissions(out.permissions() | QFile::ExeOwner);
+            // --help would have any program of the file answer 0 with its usage.
+            const auto run = RunProgram(damaged, {"--help"});
+            EXPECT_EQ(run.Code, 1) << "field " << k << " = " << bad;
+            EXPECT_TRUE(run.Output.startsWith(head) && run.Output.count('\n') == 2 &&
+                        run.Output.size() > head.size() + 1)
+                << "field " << k << " = " << bad << ": " << run.Output.toStdString();
+            ++cases;
+        }
+    }
+    EXPECT_GT(cases, 50);
 }
 
 TEST_F(ProgramsTest, SaverDrawsIntoAnotherProgramsWindowAndEndsWithIt) {
