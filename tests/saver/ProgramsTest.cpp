@@ -15,6 +15,7 @@
 
 #include "saver/SaverArgs.h"
 #include "saver/SaverFixture.h"
+#include "support/SoundFiles.h"
 
 namespace {
 
@@ -258,6 +259,56 @@ TEST_F(ProgramsTest, PlaysFullScreenUntilAKey) {
     key.waitForFinished(5000);
     EXPECT_TRUE(player.waitForFinished(5000)) << key.readAllStandardError().toStdString();
     EXPECT_EQ(player.exitCode(), 0);
+}
+
+// The sound is a MIDI file with nothing to play, named .mp3: the show, full screen or in a host's
+// window, still ends within a second of a key or of SIGTERM, and its temporary sound file goes.
+TEST_F(ProgramsTest, ASilentMidiNamedMp3NeverKeepsTheShowGoing) {
+    TXServer x;
+    if (x.Display.isEmpty()) {
+        GTEST_SKIP() << "Xvfb cannot start here";
+    }
+    const std::string sound = FDir.filePath("silent.mp3").toStdString();
+    soundfiles::WriteBytes(sound, soundfiles::EmptyMidi());
+    const QString show =
+        QString::fromStdString(MakeShowFile(FDir.path(), "静", {Qt::red}, "silent.run", sound));
+    const QString runtime = FDir.filePath("run");
+    ASSERT_TRUE(QDir().mkpath(runtime));
+    QProcessEnvironment env = x.Env();
+    env.insert("XDG_RUNTIME_DIR", runtime);
+    auto soundFiles = [&] {
+        return QDir(runtime).entryList({"kavro-sound-*"}, QDir::Files | QDir::Hidden).size();
+    };
+    for (const bool byKey : {true, false}) {
+        TXWindow window(x.Display, 320, 240);
+        QProcess player;
+        // The saver given its window with --window-id is a silent preview; xscreensaver names
+        // the window in the environment instead.
+        QProcessEnvironment playerEnv = env;
+        playerEnv.insert("XSCREENSAVER_WINDOW", QStringLiteral("0x%1").arg(window.Id, 0, 16));
+        player.setProcessEnvironment(playerEnv);
+        if (byKey) {
+            player.start(show, {"--play"});
+        } else {
+            player.start(Saver, {"--root", show});
+        }
+        ASSERT_TRUE(Within(8000, [&] { return window.Pixel(160, 120) == 0xFF0000; }));
+        ASSERT_EQ(soundFiles(), 1);
+        // Long enough for the sound to end and be asked to start again.
+        QThread::msleep(1500);
+        if (byKey) {
+            QProcess key;
+            key.setProcessEnvironment(env);
+            key.start("xdotool", {"key", "space"});
+            key.waitForFinished(5000);
+        } else {
+            player.terminate();
+        }
+        EXPECT_TRUE(player.waitForFinished(1000)) << (byKey ? "key" : "SIGTERM");
+        EXPECT_EQ(soundFiles(), 0) << (byKey ? "key" : "SIGTERM");
+        player.kill();
+        player.waitForFinished();
+    }
 }
 
 // What root can arrange: a machine without Qt, an ordinary user, a noexec mount.
