@@ -144,9 +144,12 @@ int TSdlMediaControl::Play(int loops) {
     Mix_Music* music = FMusic;
     const int count = byPass ? 1 : loops;
     const std::lock_guard lock(FMutex);
-    musicEnded = false;
     FPassStart = std::chrono::steady_clock::now();
-    if (TSdlAudio::Bounded([music, count] { return Mix_PlayMusic(music, count); }) != 0) {
+    const auto played = TSdlAudio::Bounded([music, count] { return Mix_PlayMusic(music, count); });
+    // Cleared after the start, which may report the end of what played before; no pass ends
+    // this soon (the synthesizer plays on for its reverb).
+    musicEnded = false;
+    if (played != 0) {
         TSdlAudio::LogFailure("cannot play a sound file");
         return ErrCannotPlay;
     }
@@ -168,10 +171,11 @@ void TSdlMediaControl::RepeatMidi() {
         if (FWake.wait_until(lock, FPassStart + MidiPassMinimum, [this] { return FQuit; })) {
             break;
         }
-        musicEnded = false;
         FPassStart = std::chrono::steady_clock::now();
         Mix_Music* music = FMusic;
-        if (TSdlAudio::Bounded([music] { return Mix_PlayMusic(music, 1); }) != 0) {
+        const auto played = TSdlAudio::Bounded([music] { return Mix_PlayMusic(music, 1); });
+        musicEnded = false;
+        if (played != 0) {
             break;
         }
     }
