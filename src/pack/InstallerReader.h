@@ -66,9 +66,6 @@ public:
     std::string SoundBytes() const;
 
 private:
-    // Checks the trailer's pieces and reads and checks the picture directory.
-    void CheckPieces();
-    void ReadDirectory();
     const TImagePackEntry& Entry(int index) const;
     // size bytes at offset, which the checks have placed inside the file.
     std::string Read(int64_t offset, int64_t size) const;

@@ -4,8 +4,13 @@
 #include <SDL_mixer.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 #include "toolkit/UserFile.h"
 
@@ -13,6 +18,7 @@ namespace {
 
 int openHolders = 0;
 bool failureLogged = false;
+std::atomic<bool> givenUp{false};
 
 // General MIDI sound fonts in the order we prefer them; the first one present is used.
 const char* const soundFonts[] = {
@@ -55,11 +61,15 @@ bool OpenDevice() {
 }
 
 void CloseDevice() {
-    Mix_HaltMusic();
-    Mix_HaltChannel(-1);
-    Mix_CloseAudio();
-    Mix_Quit();
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    // A device given up is left open: closing it would wait for the stuck audio thread.
+    TSdlAudio::Bounded([] {
+        Mix_HaltMusic();
+        Mix_HaltChannel(-1);
+        Mix_CloseAudio();
+        Mix_Quit();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return 0;
+    });
 }
 
 }  // namespace
@@ -71,7 +81,7 @@ TSdlAudio::~TSdlAudio() {
 }
 
 bool TSdlAudio::Open() {
-    if (!FTried) {
+    if (!FTried && !givenUp) {
         FTried = true;
         FOpen = openHolders > 0 || OpenDevice();
         if (FOpen) {
@@ -111,4 +121,34 @@ bool TSdlAudio::ReadSoundFile(const std::string& fileName, std::vector<uint8_t>&
     }
     ::close(fd);
     return ok;
+}
+
+std::optional<int> TSdlAudio::Bounded(std::function<int()> call) {
+    if (givenUp) {
+        return std::nullopt;
+    }
+    struct TState {
+        std::mutex Mutex;
+        std::condition_variable Done;
+        std::optional<int> Result;
+    };
+    auto state = std::make_shared<TState>();
+    std::thread([state, call = std::move(call)] {
+        const int result = call();
+        const std::lock_guard lock(state->Mutex);
+        state->Result = result;
+        state->Done.notify_all();
+    }).detach();
+    std::unique_lock lock(state->Mutex);
+    if (state->Done.wait_for(lock, CallDeadline, [&] { return state->Result.has_value(); })) {
+        return state->Result;
+    }
+    if (!givenUp.exchange(true)) {
+        std::fprintf(stderr, "kavro: sound: the audio device stopped answering; sound is off\n");
+    }
+    return std::nullopt;
+}
+
+bool TSdlAudio::GivenUp() {
+    return givenUp;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +27,17 @@ public:
     // Reads a whole sound file into data; false for a missing or unreadable file and for
     // anything that is no regular file: a FIFO is refused at once instead of waited on.
     static bool ReadSoundFile(const std::string& fileName, std::vector<uint8_t>& data);
+
+    // Runs call, SDL_mixer calls that take the audio device's lock, waiting for it at most
+    // CallDeadline; answers what it answered, or nothing when it did not return in time. A decoder
+    // that never returns holds that lock in the audio thread for good; the first call that times
+    // out gives the device up for the rest of the process, and every later call is skipped rather
+    // than waiting on it, so that stopping a sound always ends. call must own what it uses: it may
+    // outlive the caller.
+    static std::optional<int> Bounded(std::function<int()> call);
+    // Whether a call has timed out: the device is given up.
+    static bool GivenUp();
+    static constexpr std::chrono::milliseconds CallDeadline{400};
 
     // The mixer channel kept for the wave player.
     static constexpr int WaveChannel = 0;

@@ -3,6 +3,7 @@
 #include <SDL_mixer.h>
 
 #include <climits>
+#include <utility>
 #include <vector>
 
 TSdlWavePlayer::~TSdlWavePlayer() {
@@ -14,7 +15,7 @@ bool TSdlWavePlayer::PlaySound(const char* fileName, uint32_t flags) {
     if (!fileName) {
         return true;
     }
-    if (!FAudio.Open()) {
+    if (TSdlAudio::GivenUp() || !FAudio.Open()) {
         return false;
     }
     // Read here rather than by SDL, which would wait forever on a FIFO; the chunk keeps a
@@ -30,7 +31,10 @@ bool TSdlWavePlayer::PlaySound(const char* fileName, uint32_t flags) {
         return false;
     }
     const int loops = (flags & SndLoop) ? -1 : 0;
-    if (Mix_PlayChannel(TSdlAudio::WaveChannel, FChunk, loops) < 0) {
+    Mix_Chunk* chunk = FChunk;
+    const auto channel = TSdlAudio::Bounded(
+        [chunk, loops] { return Mix_PlayChannel(TSdlAudio::WaveChannel, chunk, loops); });
+    if (!channel || *channel < 0) {
         TSdlAudio::LogFailure("cannot play a wave file");
         Halt();
         return false;
@@ -40,8 +44,12 @@ bool TSdlWavePlayer::PlaySound(const char* fileName, uint32_t flags) {
 
 void TSdlWavePlayer::Halt() {
     if (FChunk) {
-        Mix_HaltChannel(TSdlAudio::WaveChannel);
-        Mix_FreeChunk(FChunk);
-        FChunk = nullptr;
+        // A chunk whose halt does not return in time is left to the stuck audio thread.
+        Mix_Chunk* chunk = std::exchange(FChunk, nullptr);
+        TSdlAudio::Bounded([chunk] {
+            Mix_HaltChannel(TSdlAudio::WaveChannel);
+            Mix_FreeChunk(chunk);
+            return 0;
+        });
     }
 }

@@ -8,10 +8,12 @@
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QWindow>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "engine/CaSaverForms.h"
 #include "pack/InstallerReader.h"
@@ -31,14 +33,28 @@ namespace fs = std::filesystem;
 namespace {
 
 int SignalPipe[2] = {-1, -1};
+// The sound's temporary file, removed by EndWithin when the normal way out is too slow.
+std::string SoundLeftover;
 
 extern "C" void OnSignal(int) {
     const char byte = 1;
     [[maybe_unused]] ssize_t n = write(SignalPipe[1], &byte, 1);
 }
 
+// Ends the process after `deadline` if it has not ended by then, removing the sound's temporary
+// file first: xscreensaver's unblank is never kept waiting, whatever a library does on the way.
+void EndWithin(std::chrono::milliseconds deadline) {
+    std::thread([deadline, leftover = SoundLeftover] {
+        std::this_thread::sleep_for(deadline);
+        if (!leftover.empty()) {
+            unlink(leftover.c_str());
+        }
+        _exit(0);
+    }).detach();
+}
+
 // SIGTERM (xscreensaver's unblank) and SIGINT end the event loop, so that every destructor
-// runs and the sound's temporary file goes.
+// runs and the sound's temporary file goes; within 700 ms in any case.
 void QuitOnSignals(QCoreApplication& app) {
     if (pipe2(SignalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         return;
@@ -46,8 +62,10 @@ void QuitOnSignals(QCoreApplication& app) {
     auto* notifier = new QSocketNotifier(SignalPipe[0], QSocketNotifier::Read, &app);
     // exit, not quit: quit first asks every window to close, and a window whose host is gone
     // may never answer.
-    QObject::connect(
-        notifier, &QSocketNotifier::activated, &app, [] { QCoreApplication::exit(0); });
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+        EndWithin(std::chrono::milliseconds(700));
+        QCoreApplication::exit(0);
+    });
     struct sigaction action {};
     action.sa_handler = OnSignal;
     sigaction(SIGTERM, &action, nullptr);
@@ -192,6 +210,7 @@ int main(int argc, char** argv) {
     if (soundName.empty()) {
         settings.PlaySound = 0;
     }
+    SoundLeftover = soundName;
     TSdlMediaControl media;
     TSdlWavePlayer wave;
     return RunHosted(app, args, reader, settings, soundName, media, wave);

@@ -1,8 +1,9 @@
 /* The first stage of an installer file, at its very start: it links nothing but the C library,
  * so it runs on any machine. It checks that the libraries of the installer program are there
  * (naming the packages to install when they are not, instead of leaving the user with the
- * dynamic loader's error), then runs the installer program stored in this same file (ui.dat)
- * from memory, telling it through KAVRO_SHOW_FILE which file it came from. */
+ * dynamic loader's error) and that the file is whole, then runs the installer program stored in
+ * this same file (ui.dat) from memory, telling it through KAVRO_SHOW_FILE which file it came from.
+ */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <fcntl.h>
@@ -14,6 +15,8 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "pack/InstallerLayout.h"
 
 extern char** environ;
 
@@ -28,13 +31,6 @@ static const struct {
     {"libjpeg.so.62", "libjpeg62-turbo"},
     {"libxcb.so.1", "libxcb1"},
 };
-
-static const char Marker[] = "sky mirror band";
-
-static int32_t Le32(const unsigned char* p) {
-    return (int32_t)((uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 |
-                     (uint32_t)p[3] << 24);
-}
 
 static int Fail(const char* chinese, const char* english, const char* detail) {
     fprintf(stderr, "%s\n%s%s%s\n", chinese, english, detail ? ": " : "", detail ? detail : "");
@@ -73,17 +69,16 @@ int main(int argc, char** argv) {
     if (file < 0 || fstat(file, &info) != 0) {
         return Fail("无法读取这个文件。", "Cannot read this file", self);
     }
-    /* The trailer, its length 146 and the marker close the file. */
-    unsigned char tail[165];
-    if (info.st_size < (off_t)sizeof tail ||
-        pread(file, tail, sizeof tail, info.st_size - (off_t)sizeof tail) != (ssize_t)sizeof tail ||
-        memcmp(tail + 150, Marker, 15) != 0 || Le32(tail + 146) != 146) {
-        return Fail("这个文件不是 Kavro 屏保文件或已损坏。",
-                    "This file is not a Kavro screensaver or is damaged",
-                    self);
+    /* The whole layout is checked as the reader checks it, before any of it runs: a damaged
+     * trailer could otherwise start a cut program, or the saver in place of the installer. */
+    static TInstallerLayout layout;
+    char reason[LayoutReasonSize];
+    if (CheckInstallerLayout(file, info.st_size, &layout, reason) != 0) {
+        fprintf(stderr, "“%s” 不是 Kavro 屏保文件或已损坏\n%s\n", self, reason);
+        return 1;
     }
-    const int32_t offset = Le32(tail + 108), size = Le32(tail + 112);
-    if (offset <= 0 || size <= 0 || (int64_t)offset + size > info.st_size - (off_t)sizeof tail) {
+    const int64_t offset = layout.Trailer.UiOffset, size = layout.Trailer.UiSize;
+    if (size == 0) {
         return Fail("这个文件里没有安装程序，或文件已损坏。",
                     "This file holds no installer program, or is damaged",
                     self);

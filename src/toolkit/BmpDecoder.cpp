@@ -8,6 +8,8 @@
 namespace {
 
 constexpr uint32_t Black = 0xFF000000u;
+// The run-length picture, 4096 x 4096, that may claim any size of pixel data.
+constexpr uint64_t RleFreePixels = uint64_t{4096} * 4096;
 
 uint32_t U16(const unsigned char* p) {
     return p[0] | (p[1] << 8);
@@ -240,6 +242,15 @@ std::string ReadBmpHeader(const unsigned char* d, size_t size, TBmpHeader& h) {
             h.Height == 0 || stride == 0 ||
             (uint64_t(h.Height - 1) <= (have - std::min(have, last)) / stride && last <= have);
         if (!fits) {
+            return "文件比文件头声明的短，像素数据不完整";
+        }
+    } else if (h.Compression == 1 || h.Compression == 2) {
+        // Run-length data may leave any part of a picture out, to the end of a row or of the
+        // bitmap, so a few bytes could claim a gigabyte of pixels. Up to RleFreePixels that is
+        // allowed; past it the data must hold a byte for each 255 pixels, half of what full runs
+        // of 255 pixels need, so pictures that compress well still load.
+        const uint64_t pixels = uint64_t{static_cast<uint32_t>(h.Width)} * h.Height;
+        if (pixels > RleFreePixels && pixels > uint64_t{size - pixelsAt} * 255) {
             return "文件比文件头声明的短，像素数据不完整";
         }
     }

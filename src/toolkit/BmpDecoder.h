@@ -23,7 +23,8 @@ struct TBmpHeader {
 
 // Reads and checks the headers of size bytes at data. Answers the reason in Chinese when the
 // file is no BMP we decode, or when its pixel data lies outside the file or is shorter than the
-// header claims; empty on success.
+// header claims (for run-length data, too short for a picture past 4096 x 4096); empty on
+// success.
 std::string ReadBmpHeader(const unsigned char* data, size_t size, TBmpHeader& header);
 
 // Decodes the pixels into image, which has the header's size in RGB32. Every pixel is written:

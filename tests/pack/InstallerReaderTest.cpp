@@ -89,6 +89,18 @@ TEST_F(InstallerReaderTest, ReadsBackEveryPiece) {
     EXPECT_THROW(reader.PictureBytes(3), std::out_of_range);
 }
 
+// The format allows a show without pictures: its directory is all zero.
+TEST_F(InstallerReaderTest, ReadsAFileWithoutPictures) {
+    settings.PictureCount = 0;
+    const std::string path = files.Path("empty.exe");
+    BuildInstaller(path, "", files.Dir(), settings, {}, "", files.Path("out/"), [] {});
+    TInstallerReader reader(path);
+    EXPECT_EQ(reader.PictureCount(), 0);
+    EXPECT_FALSE(reader.HasSound());
+    EXPECT_EQ(reader.Length(), 60 + SettingsRecordLength + ImagePackOverhead + InstallerTailLength);
+    EXPECT_THROW(reader.PictureBytes(0), std::out_of_range);
+}
+
 TEST_F(InstallerReaderTest, EveryShorterFileIsRefused) {
     const std::string path = files.Write("cut.exe", good);
     int opened = 0;

@@ -2,12 +2,14 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <thread>
 
 #include "engine/CdSound.h"
@@ -122,6 +124,117 @@ INSTANTIATE_TEST_SUITE_P(
                  {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}},
         RmidCase{"ShortRiff", {'R', 'I', 'F', 'F', 0, 0}, {'R', 'I', 'F', 'F', 0, 0}}),
     [](const testing::TestParamInfo<RmidCase>& info) { return std::string(info.param.name); });
+
+struct TypeCase {
+    const char* name;
+    Bytes bytes;
+    Mix_MusicType type;
+};
+
+void PrintTo(const TypeCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class MusicTypeOfTest : public testing::TestWithParam<TypeCase> {};
+
+TEST_P(MusicTypeOfTest, ChoosesTheDecoderByContent) {
+    EXPECT_EQ(MusicTypeOf(GetParam().bytes), GetParam().type);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table,
+                         MusicTypeOfTest,
+                         testing::Values(TypeCase{"Midi", EmptyMidi(), MUS_MID},
+                                         TypeCase{"Wave", SquareWave(10), MUS_WAV},
+                                         TypeCase{"Id3Tag", {'I', 'D', '3', 3, 0}, MUS_MP3},
+                                         TypeCase{"Mpeg1Layer3", {0xFF, 0xFB, 0x90}, MUS_MP3},
+                                         TypeCase{"Mpeg2Layer3", {0xFF, 0xF3, 0x40}, MUS_MP3},
+                                         TypeCase{"Mpeg1Layer2", {0xFF, 0xFD, 0x90}, MUS_NONE},
+                                         TypeCase{"AacFrame", {0xFF, 0xF1, 0x50}, MUS_NONE},
+                                         TypeCase{"RiffRmid", Bytes(riffRmid), MUS_NONE},
+                                         TypeCase{"Ogg", {'O', 'g', 'g', 'S', 0}, MUS_NONE},
+                                         TypeCase{"CutMidiTag", {'M', 'T', 'h'}, MUS_NONE},
+                                         TypeCase{"OneByte", {0xFF}, MUS_NONE},
+                                         TypeCase{"Nothing", {}, MUS_NONE}),
+                         [](const testing::TestParamInfo<TypeCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+double Seconds(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double CpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// body runs in a child process, so that a device given up stays there; it must answer true and
+// the child must end within ten seconds, whatever the audio thread does.
+void ExpectInChild(const std::function<bool()>& body) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            alarm(10);
+            std::exit(body() ? 0 : 1);
+        },
+        testing::ExitedWithCode(0),
+        "");
+}
+
+// A MIDI file named .mp3 is repeated as the name asks; with nothing to play it must neither spin
+// in the audio thread nor keep Stop from returning.
+TEST_F(SdlSoundTest, EmptyMidiNamedMp3RepeatsWithoutSpinning) {
+    WriteBytes(dir / "silent.mp3", EmptyMidi());
+    ExpectInChild([&] {
+        TSdlMediaControl media;
+        TSdlWavePlayer wave;
+        TCdSound sound(media, wave);
+        sound.Play((dir / "silent.mp3").string());
+        const double cpu = CpuSeconds();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        const double used = CpuSeconds() - cpu;
+        const double stop = Seconds([&] { sound.Stop(); });
+        std::fprintf(stderr, "cpu %.2f s, stop %.2f s\n", used, stop);
+        return used < 0.75 && stop < 0.5 && !TSdlAudio::GivenUp() && Mix_PlayingMusic() == 0;
+    });
+}
+
+std::atomic<bool> audioStuck{false};
+
+void StickInAudioThread(void*, Uint8*, int) {
+    audioStuck = true;
+    for (;;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
+// An audio thread that never comes back, as a decoder stuck in a loop leaves it: stopping
+// returns all the same, every later call returns at once, and the process still exits.
+TEST_F(SdlSoundTest, StoppingEndsWhenTheAudioThreadIsStuck) {
+    ExpectInChild([&] {
+        TSdlMediaControl media;
+        TSdlWavePlayer wave;
+        TCdSound sound(media, wave);
+        sound.Play((dir / "tone.mp3").string());
+        Mix_SetPostMix(StickInAudioThread, nullptr);
+        while (!audioStuck) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        const double stop = Seconds([&] { sound.Stop(); });
+        const double again = Seconds([&] {
+            sound.Play((dir / "tone.wav").string());
+            sound.Stop();
+            sound.Play((dir / "tune.mid").string());
+            sound.Stop();
+        });
+        std::fprintf(stderr, "stop %.2f s, again %.2f s\n", stop, again);
+        return stop < 1.0 && again < 0.1 && TSdlAudio::GivenUp() &&
+               media.SendString(OpenCommand(dir / "tone.mp3")) == TSdlMediaControl::ErrNoDevice;
+    });
+}
 
 // Each kind goes through the player to the mixer, which reports it playing until Stop.
 class SdlSoundKindTest : public SdlSoundTest, public testing::WithParamInterface<const char*> {};

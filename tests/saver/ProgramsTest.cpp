@@ -9,11 +9,14 @@
 #include <QFile>
 #include <QThread>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "saver/SaverArgs.h"
 #include "saver/SaverFixture.h"
 #include "saver/XScreensaverConfig.h"
+#include "support/SoundFiles.h"
 
 namespace {
 
@@ -48,6 +51,10 @@ public:
     ~TXServer() {
         FProcess.terminate();
         FProcess.waitForFinished(3000);
+    }
+    // Stops the server, or lets it go on.
+    void Pause(bool paused) {
+        ::kill(static_cast<pid_t>(FProcess.processId()), paused ? SIGSTOP : SIGCONT);
     }
     QProcessEnvironment Env() const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -165,6 +172,51 @@ TEST_F(ProgramsTest, AnswersHelpBadUsageAndDamagedFiles) {
         << played.Output.toStdString();
 }
 
+// Each number of the trailer made wrong as one damaged byte or a cut would: the first stage
+// refuses the file with the reader's message and runs none of it.
+TEST_F(ProgramsTest, FirstStageChecksTheWholeLayoutFirst) {
+    QFile show(Show);
+    ASSERT_TRUE(show.open(QIODevice::ReadOnly));
+    const QByteArray good = show.readAll();
+    const qsizetype trailer = good.size() - 165;
+    auto field = [&](int k) {
+        int32_t value;
+        std::memcpy(&value, good.constData() + trailer + 100 + 4 * k, 4);
+        return value;
+    };
+    const QString damaged = FDir.filePath("damaged.run");
+    const QString head = "“" + damaged + "” 不是 Kavro 屏保文件或已损坏\n";
+    int cases = 0;
+    // SsOffset, SsSize, UiOffset, UiSize, SettingsOffset, .., SoundSize; the even ones are
+    // offsets, each also pointed at the other pieces.
+    for (int k = 0; k < 10; ++k) {
+        const int32_t value = field(k);
+        std::vector<int32_t> wrong = {-1, 0, value - 1, value - 4096};
+        for (int other = 0; other < 10; other += 2) {
+            wrong.push_back(field(other));
+        }
+        for (const int32_t bad : wrong) {
+            if (bad == value) {
+                continue;
+            }
+            QByteArray bytes = good;
+            std::memcpy(bytes.data() + trailer + 100 + 4 * k, &bad, 4);
+            QFile out(damaged);
+            ASSERT_TRUE(out.open(QIODevice::WriteOnly) && out.write(bytes) == bytes.size());
+            out.close();
+            out.setPermissions(out.permissions() | QFile::ExeOwner);
+            // --help would have any program of the file answer 0 with its usage.
+            const auto run = RunProgram(damaged, {"--help"});
+            EXPECT_EQ(run.Code, 1) << "field " << k << " = " << bad;
+            EXPECT_TRUE(run.Output.startsWith(head) && run.Output.count('\n') == 2 &&
+                        run.Output.size() > head.size() + 1)
+                << "field " << k << " = " << bad << ": " << run.Output.toStdString();
+            ++cases;
+        }
+    }
+    EXPECT_GT(cases, 50);
+}
+
 TEST_F(ProgramsTest, SaverDrawsIntoAnotherProgramsWindowAndEndsWithIt) {
     TXServer x;
     if (x.Display.isEmpty()) {
@@ -212,6 +264,60 @@ TEST_F(ProgramsTest, PlaysFullScreenUntilAKey) {
     key.waitForFinished(5000);
     EXPECT_TRUE(player.waitForFinished(5000)) << key.readAllStandardError().toStdString();
     EXPECT_EQ(player.exitCode(), 0);
+}
+
+// The sound is a MIDI file with nothing to play, named .mp3: the show, full screen or in a host's
+// window, still ends within a second of a key or of SIGTERM, even when the way out hangs (here
+// on an X server that stopped answering), and its temporary sound file goes.
+TEST_F(ProgramsTest, ASilentMidiNamedMp3NeverKeepsTheShowGoing) {
+    TXServer x;
+    if (x.Display.isEmpty()) {
+        GTEST_SKIP() << "Xvfb cannot start here";
+    }
+    const std::string sound = FDir.filePath("silent.mp3").toStdString();
+    soundfiles::WriteBytes(sound, soundfiles::EmptyMidi());
+    const QString show =
+        QString::fromStdString(MakeShowFile(FDir.path(), "静", {Qt::red}, "silent.run", sound));
+    const QString runtime = FDir.filePath("run");
+    ASSERT_TRUE(QDir().mkpath(runtime));
+    QProcessEnvironment env = x.Env();
+    env.insert("XDG_RUNTIME_DIR", runtime);
+    auto soundFiles = [&] {
+        return QDir(runtime).entryList({"kavro-sound-*"}, QDir::Files | QDir::Hidden).size();
+    };
+    for (const char* end : {"key", "SIGTERM", "SIGTERM, server stopped"}) {
+        const bool byKey = end == std::string("key");
+        TXWindow window(x.Display, 320, 240);
+        QProcess player;
+        // The saver given its window with --window-id is a silent preview; xscreensaver names
+        // the window in the environment instead.
+        QProcessEnvironment playerEnv = env;
+        playerEnv.insert("XSCREENSAVER_WINDOW", QStringLiteral("0x%1").arg(window.Id, 0, 16));
+        player.setProcessEnvironment(playerEnv);
+        if (byKey) {
+            player.start(show, {"--play"});
+        } else {
+            player.start(Saver, {"--root", show});
+        }
+        ASSERT_TRUE(Within(8000, [&] { return window.Pixel(160, 120) == 0xFF0000; })) << end;
+        ASSERT_EQ(soundFiles(), 1);
+        // Long enough for the sound to end and be asked to start again.
+        QThread::msleep(1500);
+        if (byKey) {
+            QProcess key;
+            key.setProcessEnvironment(env);
+            key.start("xdotool", {"key", "space"});
+            key.waitForFinished(5000);
+        } else {
+            x.Pause(std::strchr(end, ',') != nullptr);
+            player.terminate();
+        }
+        EXPECT_TRUE(player.waitForFinished(1000)) << end;
+        x.Pause(false);
+        EXPECT_EQ(soundFiles(), 0) << end;
+        player.kill();
+        player.waitForFinished();
+    }
 }
 
 // What root can arrange: a machine without Qt, an ordinary user, a noexec mount.

@@ -15,11 +15,12 @@
 #include "settings/SaverSettings.h"
 
 // An installer file made with the stubs of this build: `pictures` solid BMPs of 64 × 48 in
-// the given colours, one second each, in order.
+// the given colours, one second each, in order, and the sound file given, if any.
 inline std::string MakeShowFile(const QString& folder,
                                 const std::string& title,
                                 const std::vector<QColor>& pictures,
-                                const QString& name = "show.run") {
+                                const QString& name = "show.run",
+                                const std::string& sound = "") {
     std::vector<std::string> files;
     for (size_t i = 0; i < pictures.size(); ++i) {
         QImage image(64, 48, QImage::Format_RGB32);
@@ -36,13 +37,14 @@ inline std::string MakeShowFile(const QString& folder,
     settings.SequentialOrder = 1;
     settings.StretchImages = 1;
     settings.Description.ShowDescription = 0;
+    settings.SoundIncluded = settings.PlaySound = sound.empty() ? 0 : 1;
     const std::string target = (folder + "/" + name).toStdString();
     BuildInstaller(target,
                    Utf8ToGbk(title),
                    KAVRO_BUILD_DIR "/",
                    settings,
                    files,
-                   "",
+                   sound,
                    folder.toStdString() + "/out/",
                    [] {});
     return target;

@@ -43,6 +43,18 @@ inline Bytes MidiTune(int notes) {
     return out;
 }
 
+// A MIDI file with nothing to play: one track holding only its end.
+inline Bytes EmptyMidi() {
+    Bytes out;
+    PutTag(out, "MThd");
+    Put32(out, 6, true);
+    out.insert(out.end(), {0x00, 0x00, 0x00, 0x01, 0x00, 0x60});
+    PutTag(out, "MTrk");
+    Put32(out, 4, true);
+    out.insert(out.end(), {0x00, 0xFF, 0x2F, 0x00});
+    return out;
+}
+
 // The MIDI data wrapped as a RIFF 'RMID' file, with an odd-sized chunk before the data.
 inline Bytes Rmid(const Bytes& midi) {
     Bytes chunks;

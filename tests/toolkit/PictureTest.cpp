@@ -296,8 +296,9 @@ TEST_P(PictureFiles, ErrorsNameTheFileAndTheReason) {
     }
     const std::string hugeBmp = Bmp(40, 100000, 100000, 24, 0, {}, "");
     const std::string bmp24 = BmpCases()[0].File;
-    // A 2 KB file claiming 16000 x 16000 pixels.
+    // A 2 KB file claiming 16000 x 16000 pixels; 1 KB of run-length data claiming 20000 x 13000.
     const std::string tinyGiant = Bmp(40, 16000, 16000, 24, 0, {}, std::string(2000, '\x7f'));
+    const std::string tinyRleGiant = Bmp(40, 20000, 13000, 8, 1, SixColours, std::string(1000, 1));
     // The pixel offset (bytes 10..13) one byte past the end.
     std::string offsetPastEnd = bmp24;
     offsetPastEnd[10] = static_cast<char>(bmp24.size() + 1);
@@ -330,6 +331,7 @@ TEST_P(PictureFiles, ErrorsNameTheFileAndTheReason) {
         {Write("huge.bmp", hugeBmp), "太大"},
         {Write("short.bmp", bmp24.substr(0, bmp24.size() - 5)), "文件比文件头声明的短"},
         {Write("giant.bmp", tinyGiant), "文件比文件头声明的短"},
+        {Write("giant-rle.bmp", tinyRleGiant), "文件比文件头声明的短"},
         {Write("offset.bmp", offsetPastEnd), "像素数据的位置在文件末尾之外"},
     };
     for (const auto& c : cases) {
@@ -373,6 +375,47 @@ TEST_P(PictureFiles, RunLengthGapsAreBlackWhateverCameBefore) {
             }
             EXPECT_EQ(got, expected[i]) << i;
         }
+    }
+}
+
+// Run-length data may skip what it likes in a picture up to 4096 x 4096; a larger one must hold a
+// byte for each 255 pixels at the least (full runs take two).
+TEST_P(PictureFiles, RunLengthPicturesThatCompressStillLoad) {
+    // 4200 x 4000 = 16,800,000 pixels need 65,883 bytes. A row is 36 bytes: 16 runs of 255, one
+    // of 120 and its end; the bottom row is red.
+    auto rows = [](int count) {
+        TBytes runs;
+        for (int y = 0; y < count; ++y) {
+            for (int i = 0; i < 16; ++i) {
+                runs.Raw({255, y % 6});
+            }
+            runs.Raw({120, y % 6, 0, 0});
+        }
+        return runs.B;
+    };
+    struct TCase {
+        int Width, Height;
+        std::string Data;
+        bool Loads;
+        TColor BottomLeft;
+    };
+    const TCase cases[] = {
+        {4096, 4096, TBytes().Raw({0, 1}).B, true, Black},  // the end of the bitmap at once
+        {4200, 4000, rows(4000), true, Red},
+        {4200, 4000, rows(1831), true, Red},  // 65,916 bytes
+        {4200, 4000, rows(1830), false, {}},  // 65,880 bytes
+    };
+    for (const TCase& c : cases) {
+        const std::string error =
+            LoadError(Write("big-rle.bmp", Bmp(40, c.Width, c.Height, 8, 1, SixColours, c.Data)));
+        if (!c.Loads) {
+            EXPECT_NE(error.find("文件比文件头声明的短"), std::string::npos) << error;
+            continue;
+        }
+        ASSERT_EQ(error, "") << c.Data.size();
+        EXPECT_EQ(FPicture.Width(), c.Width);
+        EXPECT_EQ(FPicture.Height(), c.Height);
+        EXPECT_EQ(FPicture.Graphic().Pixels(0, c.Height - 1), c.BottomLeft) << c.Data.size();
     }
 }
 
