@@ -224,7 +224,7 @@ TEST_F(CommandLineTest, HelpNamesEveryOptionInBothLanguages) {
           "--sound",      "--interval",    "--order",        "--size",
           "--background", "--effects",     "--title-screen", "--no-title-screen",
           "--dates",      "--each-screen", "--shrink",       "--transition-seconds",
-          "--motion",     "--fill",        "随机(不重复)",   "(usage"}) {
+          "--motion",     "--fill",        "随机(不重复)",   "用法 / usage"}) {
         EXPECT_NE(help.Out.find(option), std::string::npos) << option;
     }
 }
