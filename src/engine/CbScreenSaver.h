@@ -6,8 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "engine/ShowOrder.h"
 #include "engine/ShowServices.h"
 #include "settings/SaverSettings.h"
+#include "settings/ShowExtras.h"
 #include "toolkit/Rect.h"
 
 class TBitmap;
@@ -80,6 +82,9 @@ private:
 
     TCanvas& FTargetCanvas;
     TSaverSettings FSettings;
+    // The choices beyond the record's own fields, decoded from its slot 255.
+    TShowExtras FExtras;
+    TShowOrder FOrder;
     bool FQuiet;
     std::unique_ptr<TTimer> FTimer;
     std::unique_ptr<TBitmap> FTitleBitmap;
