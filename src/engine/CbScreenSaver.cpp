@@ -4,6 +4,7 @@
 
 #include "engine/CcTransition.h"
 #include "engine/CdSound.h"
+#include "engine/DateStamp.h"
 #include "toolkit/Bitmap.h"
 #include "toolkit/FrameClock.h"
 #include "toolkit/Picture.h"
@@ -322,6 +323,7 @@ void TCbScreenSaver::PrepareNext() {
                 if (!place.IsEmpty()) {
                     auto fitted = std::make_shared<TBitmap>(place.Width(), place.Height());
                     fitted->Canvas().StretchDraw(fitted->Canvas().ClipRect(), *picture);
+                    fitted->TakenOn = picture->TakenOn;
                     decode->Place = place;
                     decode->Fitted = true;
                     picture = std::move(fitted);
@@ -368,8 +370,10 @@ void TCbScreenSaver::ComposeFrame() {
     if (decode && decode->Error) {
         std::rethrow_exception(decode->Error);
     }
+    TDateTaken takenOn;
     if (decode && decode->Fitted) {
         canvas.Draw(decode->Place.Left, decode->Place.Top, *decode->Picture);
+        takenOn = decode->Picture->TakenOn;
     } else {
         const TBitmap& g =
             decode && decode->Picture ? *decode->Picture : GetPicture(FPictureIndex - 1);
@@ -378,8 +382,14 @@ void TCbScreenSaver::ComposeFrame() {
         } else {
             canvas.Draw((w - g.Width()) / 2, (h - g.Height()) / 2, g);
         }
+        takenOn = g.TakenOn;
     }
-    DrawCaption(FSettings.PictureTexts[FPictureIndex - 1]);
+    const TSaverPictureText& slot = FSettings.PictureTexts[FPictureIndex - 1];
+    DrawCaption(slot);
+    // A caption of the picture's own takes the place of its date.
+    if (FExtras.ShowDates && slot.Text[0] == '\0') {
+        DrawDateStamp(*FFrameBitmap, takenOn, FExtras.DateCorner);
+    }
 }
 
 void TCbScreenSaver::DrawCaption(const TSaverPictureText& slot) {

@@ -264,11 +264,14 @@ void LoadJpeg(const unsigned char* data,
     }
     CheckSize(fileName, jpeg.Info.image_width, jpeg.Info.image_height);
     int orientation = 1;
+    bitmap.TakenOn = {};
     for (jpeg_saved_marker_ptr m = jpeg.Info.marker_list; m != nullptr; m = m->next) {
         if (m->marker == JPEG_APP0 + 1) {
-            orientation = OrientationFromExifSegment(m->data, m->data_length);
-            if (orientation != 1) {
-                break;
+            if (orientation == 1) {
+                orientation = OrientationFromExifSegment(m->data, m->data_length);
+            }
+            if (!bitmap.TakenOn.Known()) {
+                bitmap.TakenOn = DateTakenFromExifSegment(m->data, m->data_length);
             }
         }
     }
@@ -324,6 +327,7 @@ void LoadJpeg(const unsigned char* data,
 }
 
 void LoadBmp(const unsigned char* data, size_t size, const std::string& fileName, TBitmap& bitmap) {
+    bitmap.TakenOn = {};
     TBmpHeader header;
     std::string reason = ReadBmpHeader(data, size, header);
     // A picture too large is refused for that, whatever else is wrong with it.
@@ -379,6 +383,7 @@ void LoadWithQt(const unsigned char* data,
         QImageReader::setAllocationLimit(static_cast<int>(MaxBytes >> 20));
     }
     const int orientation = OrientationFromContainer(data, size);
+    bitmap.TakenOn = DateTakenFromContainer(data, size);
     int neededWidth, neededHeight;
     if (NeededSize(stored.width(),
                    stored.height(),
@@ -424,6 +429,9 @@ void LoadHeif(const unsigned char* data,
         Fail(fileName, reason);
     }
     CheckSize(fileName, heif.Width(), heif.Height());
+    const std::string exif = heif.ExifTiff();
+    bitmap.TakenOn =
+        DateTakenFromTiff(reinterpret_cast<const unsigned char*>(exif.data()), exif.size());
     const bool alpha = heif.HasAlpha();
     const int channels = alpha ? 4 : 3;
     Compose(bitmap, heif.Width(), heif.Height(), 1, alpha, back, [&](int y, uint32_t* row) {
