@@ -170,13 +170,35 @@ TDateTaken DateTakenFromTiff(const unsigned char* d, size_t size) {
         }
         return value;
     };
-    const TDateTaken date{number(0, 4), number(5, 2), number(8, 2)};
+    TDateTaken date{number(0, 4), number(5, 2), number(8, 2)};
     static const int days[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     if (date.Year < 1 || date.Month < 1 || date.Month > 12 || date.Day < 1 ||
         date.Day > days[date.Month - 1]) {
         return {};
     }
+    date.Stamp.assign(text, strnlen(text, std::min<size_t>(count, 19)));
     return date;
+}
+
+std::string UprightExifTiff(const std::string& stamp) {
+    // Little-endian: the first directory at 8 holds the orientation and, with a stamp, the
+    // pointer to the EXIF directory at 38, whose one entry points to the text at 56.
+    auto u16 = [](unsigned v) { return std::string{char(v & 0xFF), char(v >> 8)}; };
+    auto u32 = [&](unsigned v) { return u16(v & 0xFFFF) + u16(v >> 16); };
+    const bool date = !stamp.empty();
+    std::string tiff = "II" + u16(42) + u32(8) + u16(date ? 2 : 1);
+    tiff += u16(OrientationTag) + u16(ShortType) + u32(1) + u16(1) + u16(0);
+    if (date) {
+        tiff += u16(ExifPointerTag) + u16(LongType) + u32(1) + u32(38);
+    }
+    tiff += u32(0);
+    if (date) {
+        tiff += u16(1) + u16(DateTimeOriginalTag) + u16(AsciiType) + u32(20) + u32(56) + u32(0);
+        std::string text = stamp.substr(0, 19);
+        text.resize(20, '\0');
+        tiff += text;
+    }
+    return tiff;
 }
 
 TDateTaken DateTakenFromExifSegment(const unsigned char* data, size_t size) {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "toolkit/DateTaken.h"
 
@@ -22,6 +23,10 @@ TDateTaken DateTakenFromTiff(const unsigned char* data, size_t size);
 TDateTaken DateTakenFromExifSegment(const unsigned char* data, size_t size);
 // The same for the EXIF chunk of a PNG or WebP file; unknown for anything else.
 TDateTaken DateTakenFromContainer(const unsigned char* data, size_t size);
+
+// A TIFF block for a picture written upright: orientation 1 and, when stamp is not empty, that
+// DateTimeOriginal ("2024:05:03 14:20:07").
+std::string UprightExifTiff(const std::string& stamp);
 
 // Whether an orientation turns the picture on its side, so that its upright width is its stored
 // height.
