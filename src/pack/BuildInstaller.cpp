@@ -68,5 +68,5 @@ void BuildInstaller(const std::string& targetPath,
 }
 
 int BuildSteps(const TSaverSettings& settings, int pictureCount) {
-    return 11 + (ReadShowExtras(settings).ShrinkPictures ? pictureCount : 0);
+    return BuildInstallerSteps + (ReadShowExtras(settings).ShrinkPictures ? pictureCount : 0);
 }

@@ -6,6 +6,9 @@
 
 #include "settings/SaverSettings.h"
 
+// The number of times BuildInstaller calls its progressStep without "缩小大图片"; see BuildSteps.
+inline constexpr int BuildInstallerSteps = 11;
+
 // Writes the installer file for a screensaver in BuildSteps steps, calling progressStep after
 // each: eleven, and with "缩小大图片" one more for each picture re-encoded or looked at, on
 // worker threads while the pictures are packed.
