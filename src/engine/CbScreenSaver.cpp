@@ -55,6 +55,31 @@ uint32_t RecordSeed(const TSaverSettings& settings) {
     return hash;
 }
 
+// While it lives, Random draws from the show's own seed instead of the process's, and the
+// process's seed is as it was afterwards. The seed lives apart from the show, which a draw's
+// caller may destroy before the guard ends.
+class TOwnRandom {
+public:
+    explicit TOwnRandom(std::shared_ptr<uint32_t> seed) : FSeed(std::move(seed)) {
+        if (FSeed) {
+            FSaved = RandSeed;
+            RandSeed = *FSeed;
+        }
+    }
+    ~TOwnRandom() {
+        if (FSeed) {
+            *FSeed = RandSeed;
+            RandSeed = FSaved;
+        }
+    }
+    TOwnRandom(const TOwnRandom&) = delete;
+    TOwnRandom& operator=(const TOwnRandom&) = delete;
+
+private:
+    std::shared_ptr<uint32_t> FSeed;
+    uint32_t FSaved = 0;
+};
+
 // Where a gw x gh picture lies when fitted to a w x h frame, keeping its aspect ratio.
 TRect FitPicture(int w, int h, int gw, int gh) {
     if (gh == 0 || h == 0) {
@@ -126,6 +151,11 @@ TCbScreenSaver::TCbScreenSaver(TCanvas& targetCanvas,
         FFrameClock->OnFrame = [this] { Frame(); };
     }
     FWorker = services.Worker;
+    // A show on a further screen draws as a saver process of its own would, from a seed that
+    // starts at 0, and leaves the process's draws, those of the first screen, as they are.
+    if (services.ScreenIndex > 0) {
+        FOwnSeed = std::make_shared<uint32_t>(0);
+    }
     FAlive = std::make_shared<TCbScreenSaver*>(this);
 }
 
@@ -192,6 +222,7 @@ void TCbScreenSaver::DrawTitleScreen() {
 }
 
 void TCbScreenSaver::Start() {
+    const TOwnRandom own(FOwnSeed);
     FTargetCanvas.Brush().Reset();
     FTargetCanvas.Brush().Color = FSettings.BackColor;
     FTargetCanvas.FillRect(FTargetCanvas.ClipRect());
@@ -217,6 +248,7 @@ void TCbScreenSaver::StartSound() {
 }
 
 void TCbScreenSaver::Tick() {
+    const TOwnRandom own(FOwnSeed);
     FTimer->SetEnabled(false);
     if (FStopping) {
         return;
@@ -260,6 +292,7 @@ void TCbScreenSaver::ShowNextFrame() {
 
 // Draws the steps due by now: step k of n is due at k/n of the effect's time.
 void TCbScreenSaver::Frame() {
+    const TOwnRandom own(FOwnSeed);
     const int32_t n = FTransition->StepCount();
     const double elapsed = FFrameClock->ElapsedMs();
     const int32_t due = elapsed >= EffectMs ? n : static_cast<int32_t>(elapsed * n / EffectMs);
@@ -343,6 +376,7 @@ void TCbScreenSaver::PrepareNext() {
 }
 
 void TCbScreenSaver::PictureArrived() {
+    const TOwnRandom own(FOwnSeed);
     if (FWaitingForPicture && !FStopping) {
         FWaitingForPicture = false;
         ShowNextFrame();

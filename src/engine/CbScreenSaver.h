@@ -113,6 +113,8 @@ private:
     std::shared_ptr<TDecode> FDecode;
     // The tick came before the decode had ended; the decode's end shows the frame.
     bool FWaitingForPicture = false;
+    // The seed Random draws from in this show, when it is not the process's (a further screen).
+    std::shared_ptr<uint32_t> FOwnSeed;
     // Lets a decode that ends after the show has gone find that out.
     std::shared_ptr<TCbScreenSaver*> FAlive;
 };

@@ -313,7 +313,8 @@ protected:
         ScreenIndex = screen;
         Asked.clear();
         Make(2, 2);
-        RandSeed = 4242;
+        // Every saver process starts from seed 0; a show on a further screen draws as one.
+        RandSeed = 0;
         Owner->Start();
         std::vector<int> shown = Frames(16);
         TCbScreenSaver::Stop(Owner);
@@ -330,6 +331,17 @@ TEST_P(EachScreenTest, ScreensShowDifferentPicturesAtTheSameMoment) {
     // Screen 0 shows what a show without the choice shows, and so does every screen without it.
     EXPECT_EQ(first, Shown(0, false));
     EXPECT_EQ(Shown(1, false), first);
+}
+
+// Two screens in one process: the second screen's draws leave the first screen's as they are.
+TEST_P(EachScreenTest, FurtherScreensLeaveTheProcessDrawsAlone) {
+    Shown(1, true);
+    RandSeed = 777;
+    ScreenIndex = 1;
+    Make(2, 2);
+    Owner->Start();
+    Frames(10);
+    EXPECT_EQ(RandSeed, 777u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Orders,
