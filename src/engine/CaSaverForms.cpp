@@ -2,13 +2,19 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <QtDebug>
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
+#include <vector>
 
 #include "engine/MouseCursor.h"
+#include "engine/ShowServices.h"
 #include "toolkit/QtColor.h"
+#include "toolkit/QtScreen.h"
 #include "toolkit/Screen.h"
 #include "toolkit/WidgetCanvas.h"
 
@@ -128,6 +134,68 @@ void TCaSaverForm::EndSaver() {
         TCbScreenSaver::Stop(FSaver);
     }
     close();
+    if (OnEnded) {
+        OnEnded();
+    }
+}
+
+void RunSaverOnEveryScreen(
+    TColor backColor,
+    const TShowServices& services,
+    const std::function<TShowFactory(const TShowServices& services, bool primary)>& makeShow,
+    const std::function<void(const std::exception& error)>& onShowError) {
+    TCaSaverForm primary(backColor, makeShow(services, true), services.Screen);
+    primary.OnShowError = onShowError;
+
+    // The other screens in the desktop's order, left to right, then top to bottom.
+    const TRect home = services.Screen.Geometry();
+    std::vector<QScreen*> others;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect g = screen->geometry();
+        if (g.left() != home.Left || g.top() != home.Top) {
+            others.push_back(screen);
+        }
+    }
+    std::stable_sort(others.begin(), others.end(), [](QScreen* a, QScreen* b) {
+        const QPoint pa = a->geometry().topLeft(), pb = b->geometry().topLeft();
+        return pa.x() != pb.x() ? pa.x() < pb.x() : pa.y() < pb.y();
+    });
+    std::vector<std::unique_ptr<TQtScreen>> screens;
+    std::vector<std::unique_ptr<TCaSaverForm>> forms;
+    for (size_t i = 0; i < others.size(); ++i) {
+        screens.push_back(std::make_unique<TQtScreen>(others[i]));
+        const TShowServices further{services.Timers,
+                                    *screens.back(),
+                                    services.Media,
+                                    services.Wave,
+                                    services.Frames,
+                                    services.Worker,
+                                    static_cast<int>(i) + 1};
+        // Children of the modal window, so that its modality leaves their keys and mouse alone.
+        forms.push_back(std::make_unique<TCaSaverForm>(
+            backColor, makeShow(further, false), *screens.back(), nullptr, &primary));
+        forms.back()->OnShowError = onShowError;
+        forms.back()->OnEnded = [&primary] { primary.EndSaver(); };
+    }
+    primary.OnEnded = [&forms] {
+        for (const auto& form : forms) {
+            form->EndSaver();
+        }
+    };
+    // Up once the modal loop runs, each full screen on its own output (a compositor places a
+    // window only where it asks to be full screen).
+    QTimer::singleShot(0, &primary, [&forms, &others] {
+        for (size_t i = 0; i < forms.size(); ++i) {
+            forms[i]->winId();
+            forms[i]->windowHandle()->setScreen(others[i]);
+            forms[i]->showFullScreen();
+        }
+    });
+    primary.RunSaver();
+    primary.OnEnded = nullptr;
+    for (const auto& form : forms) {
+        form->OnEnded = nullptr;
+    }
 }
 
 void TCaSaverForm::FormDestroy() {

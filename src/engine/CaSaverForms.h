@@ -13,6 +13,19 @@ class TMouseCursor;
 class TScreen;
 class TWidgetCanvas;
 
+struct TShowServices;
+
+// Runs the show full screen on every screen at once and returns when it has ended: on the screen
+// of services modally, as RunSaver does, and on each other screen of the application a window
+// of its own, whose show gets that screen and ScreenIndex 1, 2, … in the desktop's order. makeShow
+// builds a screen's show from its services; primary tells the first screen's (the one that may
+// play the sound). A key or the mouse on any of the windows ends them all.
+void RunSaverOnEveryScreen(
+    TColor backColor,
+    const TShowServices& services,
+    const std::function<TShowFactory(const TShowServices& services, bool primary)>& makeShow,
+    const std::function<void(const std::exception& error)>& onShowError);
+
 // The full-screen show: a borderless window over the screen, the cursor hidden, a slide show
 // playing on it until a key is pressed or the mouse moves.
 class TCaSaverForm : public QDialog {
@@ -37,6 +50,8 @@ public:
     void RunSaver();
     // Ends the show and closes the window; only the first call acts.
     void EndSaver();
+    // Told once, when the show ends for whatever reason.
+    std::function<void()> OnEnded;
 
 protected:
     bool event(QEvent* event) override;

@@ -4,6 +4,7 @@
 
 #include "engine/CcTransition.h"
 #include "engine/CdSound.h"
+#include "engine/DateStamp.h"
 #include "toolkit/Bitmap.h"
 #include "toolkit/FitRect.h"
 #include "toolkit/FrameClock.h"
@@ -32,6 +33,53 @@ bool AnyEffectEnabled(const TSaverSettings& settings) {
     }
     return false;
 }
+
+TShowOrder::TKind OrderKind(const TSaverSettings& settings, const TShowExtras& extras) {
+    if (settings.SequentialOrder != 0) {
+        return TShowOrder::Sequential;
+    }
+    return extras.Shuffle ? TShowOrder::Shuffle : TShowOrder::RandomDraws;
+}
+
+// The shuffle's seed: the same for every show of one record, so that the shows on several
+// screens (each a process of its own under xscreensaver) make the same sequence. Slot 255, where
+// the further choices lie, is left out: turning one of them on keeps the order.
+uint32_t RecordSeed(const TSaverSettings& settings) {
+    uint32_t hash = 2166136261u;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&settings);
+    const auto* extras = reinterpret_cast<const unsigned char*>(&settings.PictureTexts[255]);
+    for (size_t i = 0; i < sizeof settings; ++i) {
+        if (bytes + i < extras || bytes + i >= extras + sizeof(TSaverPictureText)) {
+            hash = (hash ^ bytes[i]) * 16777619u;
+        }
+    }
+    return hash;
+}
+
+// While it lives, Random draws from the show's own seed instead of the process's, and the
+// process's seed is as it was afterwards. The seed lives apart from the show, which a draw's
+// caller may destroy before the guard ends.
+class TOwnRandom {
+public:
+    explicit TOwnRandom(std::shared_ptr<uint32_t> seed) : FSeed(std::move(seed)) {
+        if (FSeed) {
+            FSaved = RandSeed;
+            RandSeed = *FSeed;
+        }
+    }
+    ~TOwnRandom() {
+        if (FSeed) {
+            *FSeed = RandSeed;
+            RandSeed = FSaved;
+        }
+    }
+    TOwnRandom(const TOwnRandom&) = delete;
+    TOwnRandom& operator=(const TOwnRandom&) = delete;
+
+private:
+    std::shared_ptr<uint32_t> FSeed;
+    uint32_t FSaved = 0;
+};
 
 // Where a gw x gh picture lies when fitted to a w x h frame, keeping its aspect ratio.
 TRect FitPicture(int w, int h, int gw, int gh) {
@@ -62,6 +110,12 @@ TCbScreenSaver::TCbScreenSaver(TCanvas& targetCanvas,
                                const TShowServices& services)
     : FTargetCanvas(targetCanvas)
     , FSettings(settings)
+    , FExtras(ReadShowExtras(settings))
+    , FOrder(settings.PictureCount,
+             settings.Description.ShowDescription != 0,
+             OrderKind(settings, FExtras),
+             FExtras.EachScreenDifferent ? services.ScreenIndex : 0,
+             RecordSeed(settings))
     , FQuiet(quiet)
     // Wraps like the 32-bit product it stands for, without signed overflow.
     , FIntervalMs(static_cast<int32_t>(static_cast<uint32_t>(settings.IntervalSeconds) * 1000u))
@@ -89,6 +143,11 @@ TCbScreenSaver::TCbScreenSaver(TCanvas& targetCanvas,
         FFrameClock->OnFrame = [this] { Frame(); };
     }
     FWorker = services.Worker;
+    // A show on a further screen draws as a saver process of its own would, from a seed that
+    // starts at 0, and leaves the process's draws, those of the first screen, as they are.
+    if (services.ScreenIndex > 0) {
+        FOwnSeed = std::make_shared<uint32_t>(0);
+    }
     FAlive = std::make_shared<TCbScreenSaver*>(this);
 }
 
@@ -155,6 +214,7 @@ void TCbScreenSaver::DrawTitleScreen() {
 }
 
 void TCbScreenSaver::Start() {
+    const TOwnRandom own(FOwnSeed);
     FTargetCanvas.Brush().Reset();
     FTargetCanvas.Brush().Color = FSettings.BackColor;
     FTargetCanvas.FillRect(FTargetCanvas.ClipRect());
@@ -180,6 +240,7 @@ void TCbScreenSaver::StartSound() {
 }
 
 void TCbScreenSaver::Tick() {
+    const TOwnRandom own(FOwnSeed);
     FTimer->SetEnabled(false);
     if (FStopping) {
         return;
@@ -223,6 +284,7 @@ void TCbScreenSaver::ShowNextFrame() {
 
 // Draws the steps due by now: step k of n is due at k/n of the effect's time.
 void TCbScreenSaver::Frame() {
+    const TOwnRandom own(FOwnSeed);
     const int32_t n = FTransition->StepCount();
     const double elapsed = FFrameClock->ElapsedMs();
     const int32_t due = elapsed >= EffectMs ? n : static_cast<int32_t>(elapsed * n / EffectMs);
@@ -286,6 +348,7 @@ void TCbScreenSaver::PrepareNext() {
                 if (!place.IsEmpty()) {
                     auto fitted = std::make_shared<TBitmap>(place.Width(), place.Height());
                     fitted->Canvas().StretchDraw(fitted->Canvas().ClipRect(), *picture);
+                    fitted->TakenOn = picture->TakenOn;
                     decode->Place = place;
                     decode->Fitted = true;
                     picture = std::move(fitted);
@@ -305,6 +368,7 @@ void TCbScreenSaver::PrepareNext() {
 }
 
 void TCbScreenSaver::PictureArrived() {
+    const TOwnRandom own(FOwnSeed);
     if (FWaitingForPicture && !FStopping) {
         FWaitingForPicture = false;
         ShowNextFrame();
@@ -312,25 +376,7 @@ void TCbScreenSaver::PictureArrived() {
 }
 
 void TCbScreenSaver::NextPicture() {
-    const int32_t n = FSettings.PictureCount;
-    const bool withTitle = FSettings.Description.ShowDescription != 0;
-    if (FSettings.SequentialOrder != 0) {
-        ++FPictureIndex;
-        if (FPictureIndex > n) {
-            FPictureIndex = withTitle ? 0 : 1;
-        }
-        return;
-    }
-    const int32_t first = withTitle ? 0 : 1;
-    const bool onlyCurrent = first == n && FPictureIndex == n;
-    if (onlyCurrent) {
-        return;
-    }
-    int32_t k;
-    do {
-        k = Random(n + 1);
-    } while (k < first || k == FPictureIndex);
-    FPictureIndex = k;
+    FPictureIndex = FOrder.Next();
 }
 
 void TCbScreenSaver::ComposeFrame() {
@@ -350,8 +396,10 @@ void TCbScreenSaver::ComposeFrame() {
     if (decode && decode->Error) {
         std::rethrow_exception(decode->Error);
     }
+    TDateTaken takenOn;
     if (decode && decode->Fitted) {
         canvas.Draw(decode->Place.Left, decode->Place.Top, *decode->Picture);
+        takenOn = decode->Picture->TakenOn;
     } else {
         const TBitmap& g =
             decode && decode->Picture ? *decode->Picture : GetPicture(FPictureIndex - 1);
@@ -360,8 +408,14 @@ void TCbScreenSaver::ComposeFrame() {
         } else {
             canvas.Draw((w - g.Width()) / 2, (h - g.Height()) / 2, g);
         }
+        takenOn = g.TakenOn;
     }
-    DrawCaption(FSettings.PictureTexts[FPictureIndex - 1]);
+    const TSaverPictureText& slot = FSettings.PictureTexts[FPictureIndex - 1];
+    DrawCaption(slot);
+    // A caption of the picture's own takes the place of its date.
+    if (FExtras.ShowDates && slot.Text[0] == '\0') {
+        DrawDateStamp(*FFrameBitmap, takenOn, FExtras.DateCorner);
+    }
 }
 
 void TCbScreenSaver::DrawCaption(const TSaverPictureText& slot) {

@@ -6,8 +6,10 @@
 #include <memory>
 #include <string>
 
+#include "engine/ShowOrder.h"
 #include "engine/ShowServices.h"
 #include "settings/SaverSettings.h"
+#include "settings/ShowExtras.h"
 #include "toolkit/Rect.h"
 
 class TBitmap;
@@ -80,6 +82,9 @@ private:
 
     TCanvas& FTargetCanvas;
     TSaverSettings FSettings;
+    // The choices beyond the record's own fields, decoded from its slot 255.
+    TShowExtras FExtras;
+    TShowOrder FOrder;
     bool FQuiet;
     std::unique_ptr<TTimer> FTimer;
     std::unique_ptr<TBitmap> FTitleBitmap;
@@ -108,6 +113,8 @@ private:
     std::shared_ptr<TDecode> FDecode;
     // The tick came before the decode had ended; the decode's end shows the frame.
     bool FWaitingForPicture = false;
+    // The seed Random draws from in this show, when it is not the process's (a further screen).
+    std::shared_ptr<uint32_t> FOwnSeed;
     // Lets a decode that ends after the show has gone find that out.
     std::shared_ptr<TCbScreenSaver*> FAlive;
 };

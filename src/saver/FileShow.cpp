@@ -124,10 +124,17 @@ std::string PlayShowFullScreen(const TInstallerReader& reader, bool quiet) {
         TQtFrameClockFactory frames;
         TQtWorker worker;
         const TShowServices services{timers, screen, media, wave, &frames, &worker};
-        TCaSaverForm form(
-            settings.BackColor, TFileShow::Factory(reader, settings, soundName, services), screen);
-        form.OnShowError = [&failure](const std::exception& error) { failure = error.what(); };
-        form.RunSaver();
+        // Every screen plays; only the first one's show has the sound.
+        RunSaverOnEveryScreen(
+            settings.BackColor,
+            services,
+            [&](const TShowServices& screenServices, bool primary) {
+                TSaverSettings own = settings;
+                own.PlaySound = primary ? own.PlaySound : 0;
+                return TFileShow::Factory(
+                    reader, own, primary ? soundName : std::string(), screenServices);
+            },
+            [&failure](const std::exception& error) { failure = error.what(); });
     } catch (const std::exception& error) {
         failure = error.what();
     }

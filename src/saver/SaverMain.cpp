@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QScreen>
 #include <QSocketNotifier>
 #include <QWindow>
 #include <chrono>
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "engine/CaSaverForms.h"
 #include "pack/InstallerReader.h"
@@ -22,6 +24,7 @@
 #include "saver/FileShow.h"
 #include "saver/SaverArgs.h"
 #include "saver/SaverHost.h"
+#include "saver/ScreenOrder.h"
 #include "toolkit/QtFrameClock.h"
 #include "toolkit/QtScreen.h"
 #include "toolkit/QtTimer.h"
@@ -119,7 +122,20 @@ int RunHosted(QApplication& app,
     TQtTimerFactory timers;
     TQtFrameClockFactory frames;
     TQtWorker worker;
-    const TShowServices services{timers, screen, media, wave, &frames, &worker};
+    // xscreensaver starts one saver per monitor: each finds its place among the screens, and
+    // the preview pane counts as the first.
+    int screenIndex = 0;
+    if (!args.Preview) {
+        std::vector<TRect> screens;
+        for (const QScreen* s : QGuiApplication::screens()) {
+            const QRect g = s->geometry();
+            screens.push_back({g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
+        }
+        const QPoint at = host.RootPosition();
+        screenIndex = ScreenIndexOf(
+            screens, {at.x(), at.y(), at.x() + screen.Width(), at.y() + screen.Height()});
+    }
+    const TShowServices services{timers, screen, media, wave, &frames, &worker, screenIndex};
 
     TWidgetCanvas canvas;
     canvas.setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowTransparentForInput);

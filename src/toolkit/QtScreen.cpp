@@ -1,33 +1,29 @@
 #include "toolkit/QtScreen.h"
 
 #include <QGuiApplication>
-#include <QScreen>
 #include <cmath>
 
-namespace {
-
-int DevicePixels(int logical) {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? static_cast<int>(std::lround(logical * screen->devicePixelRatio())) : 0;
+QScreen* TQtScreen::Display() const {
+    // A screen that was given and has gone (unplugged) is no display, not the primary.
+    return FGiven ? FScreen.data() : QGuiApplication::primaryScreen();
 }
-
-QSize LogicalSize() {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->size() : QSize(0, 0);
-}
-
-}  // namespace
 
 int TQtScreen::Width() const {
-    return DevicePixels(LogicalSize().width());
+    const QScreen* screen = Display();
+    return screen
+               ? static_cast<int>(std::lround(screen->size().width() * screen->devicePixelRatio()))
+               : 0;
 }
 
 int TQtScreen::Height() const {
-    return DevicePixels(LogicalSize().height());
+    const QScreen* screen = Display();
+    return screen
+               ? static_cast<int>(std::lround(screen->size().height() * screen->devicePixelRatio()))
+               : 0;
 }
 
 TRect TQtScreen::Geometry() const {
-    QScreen* screen = QGuiApplication::primaryScreen();
+    const QScreen* screen = Display();
     if (!screen) {
         return {};
     }

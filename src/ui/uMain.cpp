@@ -373,16 +373,20 @@ void TfrmMain::btnPreviewClick() {
     if (!HasPictures(true)) {
         return;
     }
-    {
-        TCaSaverForm saverForm(FSettings.BackColor,
-                               TCaScreenSaverMain::FullScreen(
-                                   FSettings, FPictures.Files(), SoundFile(), FServices.Show),
-                               FServices.Show.Screen);
-        saverForm.OnShowError = [this](const std::exception& error) { ShowError(this, error); };
-        FServices.SaverFlag.SetRunning(true);
-        saverForm.RunSaver();
-        FServices.SaverFlag.SetRunning(false);
-    }
+    // Every screen plays, as the installed saver does; only the first one's show has the sound.
+    const std::string sound = SoundFile();
+    FServices.SaverFlag.SetRunning(true);
+    RunSaverOnEveryScreen(
+        FSettings.BackColor,
+        FServices.Show,
+        [&](const TShowServices& services, bool primary) {
+            TSaverSettings own = FSettings;
+            own.PlaySound = primary ? own.PlaySound : 0;
+            return TCaScreenSaverMain::FullScreen(
+                own, FPictures.Files(), primary ? sound : std::string(), services);
+        },
+        [this](const std::exception& error) { ShowError(this, error); });
+    FServices.SaverFlag.SetRunning(false);
     Page->repaint();
     StartPanelPreview();
 }
@@ -417,6 +421,8 @@ void TfrmMain::StepProgress() {
 void TfrmMain::BuildInstaller() {
     const std::string target = FileNameBytes(edtCreate->text());
     CopyControlsToSettings();
+    // Re-encoding large pictures adds a step for each picture.
+    pbCreate->setRange(0, BuildSteps(FSettings, FPictures.Count()));
     ::BuildInstaller(target,
                      Utf8ToGbk(edtTitle->text().toStdString()),
                      StubDir(FProgramDir),

@@ -24,6 +24,7 @@ class QRadioButton;
 class QTabWidget;
 class QToolButton;
 class QUrl;
+class TfrmShowOptions;
 class TCdSound;
 class TPanelPreview;
 class TThumbnailLoader;
@@ -81,6 +82,7 @@ public:
     void btnSoundClearClick();
     void btnTransitionsClick();
     void btnDescriptionClick();
+    void btnMoreOptionsClick();
     void pnlBackColorClick();
     void btnPreviewClick();
     void btnCreateOpenClick();
@@ -165,9 +167,12 @@ private:
     TUpDown* udInterval;
     QRadioButton* rdoSeqNor;
     QRadioButton* rdoSeqRnd;
+    QRadioButton* rdoSeqShuffle;
     QFrame* pnlBackColor;
     QPushButton* btnTransitions;
     QPushButton* btnDescription;
+    QPushButton* btnMoreOptions;
+    TfrmShowOptions* frmShowOptions;
     TWidgetCanvas* pnlPreview;
     QPushButton* btnPreview;
     QRadioButton* RadioButton1;

@@ -23,6 +23,7 @@
 #include "ui/WizardRules.h"
 #include "ui/uDescription.h"
 #include "ui/uMain.h"
+#include "ui/uShowOptions.h"
 #include "ui/uTransitions.h"
 
 namespace {
@@ -83,6 +84,8 @@ void TfrmMain::CreateOptionsPage(QWidget* page) {
     rdoSeqNor->setChecked(true);
     rdoSeqRnd = Named(new QRadioButton(QStringLiteral("随机"), page), "rdoSeqRnd");
     rdoSeqRnd->setGeometry(316, 176, 120, 19);
+    rdoSeqShuffle = Named(new QRadioButton(QStringLiteral("随机(不重复)"), page), "rdoSeqShuffle");
+    rdoSeqShuffle->setGeometry(440, 176, 136, 19);
 
     MakeFramingPanel(page, QRect(6, 222, 284, 62));
     MakeCaptionPanel(page, QStringLiteral("背景颜色"), 14, 214);
@@ -100,12 +103,20 @@ void TfrmMain::CreateOptionsPage(QWidget* page) {
         MakeButton(page, "btnDescription", QStringLiteral("描述信息"), QRect(432, 240, 100, 25)));
     connect(btnTransitions, &QPushButton::clicked, this, &TfrmMain::btnTransitionsClick);
     connect(btnDescription, &QPushButton::clicked, this, &TfrmMain::btnDescriptionClick);
+    btnMoreOptions = Guide(MakeButton(
+        page, "btnMoreOptions", QStringLiteral("更多选项..."), QRect(470, 266, 100, 22)));
+    connect(btnMoreOptions, &QPushButton::clicked, this, &TfrmMain::btnMoreOptionsClick);
+    frmShowOptions = new TfrmShowOptions(this);
 }
 
 void TfrmMain::ShowOptions(const TSaverSettings& settings) {
     cboImageSize->setCurrentIndex(settings.StretchImages != 0 ? 1 : 0);
     udInterval->SetPosition(settings.IntervalSeconds);
-    (settings.SequentialOrder != 0 ? rdoSeqNor : rdoSeqRnd)->setChecked(true);
+    const TShowExtras extras = ReadShowExtras(settings);
+    (settings.SequentialOrder != 0 ? rdoSeqNor
+     : extras.Shuffle              ? rdoSeqShuffle
+                                   : rdoSeqRnd)
+        ->setChecked(true);
     SetPanelColor(pnlBackColor, settings.BackColor);
     SetPreviewColor(settings.BackColor);
 }
@@ -120,6 +131,10 @@ void TfrmMain::CopyControlsToSettings() {
     controls.SequentialOrder = rdoSeqNor->isChecked();
     controls.SoundFile = SoundFile();
     ::CopyControlsToSettings(controls, FSettings);
+    // The choices of "更多选项..." already lie in the record's block; the order joins them.
+    TShowExtras order = ReadShowExtras(FSettings);
+    order.Shuffle = rdoSeqShuffle->isChecked();
+    WriteShowExtras(FSettings, order);
 }
 
 void TfrmMain::SoundDropped(const QList<QUrl>& urls) {
@@ -183,6 +198,14 @@ void TfrmMain::btnDescriptionClick() {
     TfrmDescription* dialog = FForms.frmDescription;
     if (dialog != nullptr && dialog->EditDescription(FSettings.Description)) {
         dialog->WriteDescription(FSettings.Description);
+    }
+}
+
+void TfrmMain::btnMoreOptionsClick() {
+    TShowExtras extras = ReadShowExtras(FSettings);
+    if (frmShowOptions->EditExtras(extras)) {
+        frmShowOptions->WriteExtras(extras);
+        WriteShowExtras(FSettings, extras);
     }
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -101,6 +102,7 @@ protected:
         Screen = std::make_unique<TFakeScreen>(sw, sh);
         Target = std::make_unique<TBitmap>(tw, th);
         TShowServices services{Timers, *Screen, Media, Wave};
+        services.ScreenIndex = ScreenIndex;
         auto saver = std::make_unique<TTestSaver>(
             Target->Canvas(), rect, Settings, services, Pictures, Asked, Destroyed);
         Saver = saver.get();
@@ -150,6 +152,7 @@ protected:
     int Destroyed = 0;
     TTestSaver* Saver = nullptr;
     std::unique_ptr<TCbScreenSaver> Owner;
+    int ScreenIndex = 0;
 };
 
 // ---- Order of frames
@@ -232,6 +235,201 @@ TEST_F(ShowTest, RandomDrawsComeFromTheOneGeneratorPictureFirst) {
         }
     }
     EXPECT_EQ(shown, expected);
+}
+
+TEST_F(ShowTest, ShuffleShowsEveryFrameOncePerRoundAndLeavesRandomAlone) {
+    for (bool title : {false, true}) {
+        SCOPED_TRACE(title);
+        Settings.SequentialOrder = 0;
+        Settings.Description.ShowDescription = title;
+        TShowExtras extras;
+        extras.Shuffle = true;
+        WriteShowExtras(Settings, extras);
+        SetPictures(5, 2, 2);
+        Make(2, 2);
+        Owner->Start();
+        const int round = title ? 6 : 5;
+        std::vector<int> shown = Frames(round * 8);
+        for (int r = 0; r < 8; ++r) {
+            std::vector<int> frames(shown.begin() + r * round, shown.begin() + (r + 1) * round);
+            std::sort(frames.begin(), frames.end());
+            std::vector<int> every;
+            for (int k = title ? 0 : 1; k <= 5; ++k) {
+                every.push_back(k);
+            }
+            EXPECT_EQ(frames, every) << "round " << r;
+        }
+        for (size_t i = 1; i < shown.size(); ++i) {
+            ASSERT_NE(shown[i], shown[i - 1]) << "tick " << i;
+        }
+        // Not the list's order every round.
+        EXPECT_NE(std::vector<int>(shown.begin(), shown.begin() + 5),
+                  (std::vector<int>{1, 2, 3, 4, 5}));
+        TCbScreenSaver::Stop(Owner);
+    }
+}
+
+// Effect 4 draws nothing of its own, so with shuffle only the order could move the generator.
+TEST_F(ShowTest, ShuffleDrawsNothingFromRandom) {
+    Settings.SequentialOrder = 0;
+    TShowExtras extras;
+    extras.Shuffle = true;
+    WriteShowExtras(Settings, extras);
+    OnlyEffect(4);
+    SetPictures(4, 2, 2);
+    Make(2, 2);
+    RandSeed = 99;
+    Owner->Start();
+    Frames(12);
+    uint32_t expected = 99;
+    for (int i = 0; i < 12; ++i) {
+        // PickEffect's draws: Random(20) until it comes out as 3.
+        int32_t e;
+        do {
+            expected = expected * 134775813u + 1;
+            e = static_cast<int32_t>((uint64_t{expected} * 20) >> 32);
+        } while (e != 3);
+    }
+    EXPECT_EQ(RandSeed, expected);
+}
+
+struct ScreenCase {
+    const char* Name;
+    bool Sequential;
+    bool Shuffle;
+};
+
+class EachScreenTest : public ShowTest, public ::testing::WithParamInterface<ScreenCase> {
+protected:
+    std::vector<int> Shown(int screen, bool eachScreen) {
+        InitSaverSettings(Settings);
+        Settings.SequentialOrder = GetParam().Sequential;
+        OnlyEffect(9);
+        TShowExtras extras;
+        extras.Shuffle = GetParam().Shuffle;
+        extras.EachScreenDifferent = eachScreen;
+        WriteShowExtras(Settings, extras);
+        SetPictures(4, 2, 2);
+        ScreenIndex = screen;
+        Asked.clear();
+        Make(2, 2);
+        // Every saver process starts from seed 0; a show on a further screen draws as one.
+        RandSeed = 0;
+        Owner->Start();
+        std::vector<int> shown = Frames(16);
+        TCbScreenSaver::Stop(Owner);
+        return shown;
+    }
+};
+
+TEST_P(EachScreenTest, ScreensShowDifferentPicturesAtTheSameMoment) {
+    const std::vector<int> first = Shown(0, true);
+    const std::vector<int> second = Shown(1, true);
+    for (size_t i = 0; i < first.size(); ++i) {
+        EXPECT_NE(first[i], second[i]) << "tick " << i;
+    }
+    // Screen 0 shows what a show without the choice shows, and so does every screen without it.
+    EXPECT_EQ(first, Shown(0, false));
+    EXPECT_EQ(Shown(1, false), first);
+}
+
+// Two screens in one process: the second screen's draws leave the first screen's as they are.
+TEST_P(EachScreenTest, FurtherScreensLeaveTheProcessDrawsAlone) {
+    Shown(1, true);
+    RandSeed = 777;
+    ScreenIndex = 1;
+    Make(2, 2);
+    Owner->Start();
+    Frames(10);
+    EXPECT_EQ(RandSeed, 777u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders,
+                         EachScreenTest,
+                         ::testing::Values(ScreenCase{"Normal", true, false},
+                                           ScreenCase{"Random", false, false},
+                                           ScreenCase{"Shuffle", false, true}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+// ---- The date a photo was taken
+
+class DateTest : public ShowTest {
+protected:
+    void ShowDates(TTextPosition corner) {
+        TShowExtras extras;
+        extras.ShowDates = true;
+        extras.DateCorner = corner;
+        WriteShowExtras(Settings, extras);
+    }
+
+    // Where the target's white pixels lie, the date's letters being white.
+    TRect WhiteBounds() {
+        TRect r{Target->Width(), Target->Height(), -1, -1};
+        for (int y = 0; y < Target->Height(); ++y) {
+            for (int x = 0; x < Target->Width(); ++x) {
+                const TColor c = Target->Pixels(x, y);
+                if (ColorRed(c) > 235 && ColorGreen(c) > 235 && ColorBlue(c) > 235) {
+                    r = {std::min(r.Left, x),
+                         std::min(r.Top, y),
+                         std::max(r.Right, x + 1),
+                         std::max(r.Bottom, y + 1)};
+                }
+            }
+        }
+        return r.Right < 0 ? TRect{} : r;
+    }
+};
+
+TEST_F(DateTest, EachCornerHoldsTheDate) {
+    const int w = 600, h = 300;
+    for (int corner = tpTopLeft; corner <= tpBottomRight; ++corner) {
+        SCOPED_TRACE(corner);
+        InitSaverSettings(Settings);
+        Settings.SequentialOrder = 1;
+        Settings.StretchImages = 1;
+        OnlyEffect(9);
+        ShowDates(static_cast<TTextPosition>(corner));
+        SetPictures(1, w, h);
+        Pictures[0]->TakenOn = {2024, 5, 3};
+        Make(w, h);
+        Owner->Start();
+        ASSERT_TRUE(Timer().Fire());
+        const TRect date = WhiteBounds();
+        ASSERT_FALSE(date.IsEmpty());
+        const int centreX = (date.Left + date.Right) / 2, centreY = (date.Top + date.Bottom) / 2;
+        EXPECT_EQ(centreX * 3 / w, corner % 3) << centreX;
+        EXPECT_EQ(centreY * 2 / h, corner <= tpTopRight ? 0 : 1) << centreY;
+        // Letters a thirtieth of the screen high, well inside it.
+        EXPECT_GE(date.Height(), h / 30 / 2);
+        EXPECT_LE(date.Height(), h / 30 * 2);
+        EXPECT_GT(date.Left, 0);
+        EXPECT_LT(date.Right, w);
+        TCbScreenSaver::Stop(Owner);
+    }
+}
+
+TEST_F(DateTest, OnlyPicturesWithADateAndWithoutACaptionShowOne) {
+    ShowDates(tpBottomRight);
+    SetPictures(3, 400, 300);
+    Pictures[0]->TakenOn = {2024, 5, 3};
+    Pictures[1]->TakenOn = {2024, 5, 3};
+    WriteFieldText(Settings.PictureTexts[1].Text, "Own caption");
+    Make(400, 300);
+    Owner->Start();
+    std::vector<bool> dated;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(Timer().Fire());
+        dated.push_back(!WhiteBounds().IsEmpty());
+    }
+    EXPECT_EQ(dated, (std::vector<bool>{true, false, false}));
+
+    // Without the choice no date appears.
+    TCbScreenSaver::Stop(Owner);
+    WriteShowExtras(Settings, TShowExtras{});
+    Make(400, 300);
+    Owner->Start();
+    ASSERT_TRUE(Timer().Fire());
+    EXPECT_TRUE(WhiteBounds().IsEmpty());
 }
 
 // ---- Timer
