@@ -30,10 +30,25 @@ private:
 };
 
 constexpr int32_t kSlatCount = 20;
+// Steps of the effects that draw the whole picture at each step: fine enough that even a
+// three-second effect has a step for every few milliseconds.
+constexpr int32_t kContinuousSteps = 1000;
+// The size the zooming picture starts at, as a part of its own.
+constexpr double kZoomFrom = 0.9;
 
 }  // namespace
 
+TCcTransition::TCcTransition() = default;
+TCcTransition::~TCcTransition() = default;
+
+bool TCcTransition::Continuous(int32_t effect) {
+    return effect >= EffectCrossfade && effect <= EffectZoomFade;
+}
+
 int32_t TCcTransition::StepsOf(int32_t effect) {
+    if (Continuous(effect)) {
+        return kContinuousSteps;
+    }
     if (effect < 1 || effect > 20) {
         return 0;
     }
@@ -80,6 +95,17 @@ void TCcTransition::Begin(TBitmap* source, TCanvas* target, int32_t effect) {
             return;
         }
         FActive = Target != nullptr;
+        if (FActive && Continuous(Effect)) {
+            if (!FOld) {
+                FOld = std::make_unique<TBitmap>(Width, Height);
+            } else {
+                FOld->SetSize(Width, Height);
+            }
+            FOld->Canvas().CopyRect({0, 0, Width, Height}, *Target, {0, 0, Width, Height});
+            if (Effect == EffectPush) {
+                FPushFrom = static_cast<TPushFrom>(FOwnRandom() % 4);
+            }
+        }
     } catch (...) {
         // An effect that fails simply ends; the show goes on with the next slide.
     }
@@ -92,8 +118,13 @@ void TCcTransition::DrawSteps(int32_t last) {
     }
     try {
         std::optional<TPatternBrush> pattern;
-        if (Effect >= 9) {
+        if (Effect >= 9 && !Continuous(Effect)) {
             pattern.emplace(*Target, *Source);
+        }
+        if (Continuous(Effect)) {
+            // Each step draws the whole picture: the steps before the last one due would be
+            // covered at once.
+            FStepsDrawn = last - 1;
         }
         while (FStepsDrawn < last) {
             if (!Step(++FStepsDrawn)) {
@@ -146,6 +177,12 @@ bool TCcTransition::Step(int32_t i) {
         return Wipe(i);
     }
     switch (Effect) {
+        case EffectCrossfade:
+            return Crossfade(i);
+        case EffectPush:
+            return Push(i);
+        case EffectZoomFade:
+            return ZoomFade(i);
         case 13:
             return BoxOut(i);
         case 14:
@@ -163,7 +200,7 @@ bool TCcTransition::Step(int32_t i) {
 }
 
 void TCcTransition::Finish() {
-    if (Effect == 14 || Effect >= 16) {
+    if (Effect == 14 || (Effect >= 16 && Effect <= 20)) {
         Reveal(0, 0, Width, Height);
     }
 }
@@ -302,5 +339,71 @@ bool TCcTransition::Blinds(int32_t i) {
     } else {
         Reveal(p, 0, p + g, Height);
     }
+    return true;
+}
+
+// The old picture stays as it was and the new one is mixed into it, a little more at each
+// step; the last step leaves the new picture as it is.
+bool TCcTransition::Crossfade(int32_t i) {
+    if (Cancelled) {
+        return false;
+    }
+    if (i == kContinuousSteps) {
+        DrawAt(0, 0);
+        return true;
+    }
+    Target->CopyRect({0, 0, Width, Height}, FOld->Canvas(), {0, 0, Width, Height});
+    Target->DrawSmooth(0, 0, Width, Height, *Source, double(i) / kContinuousSteps);
+    return true;
+}
+
+// The new picture comes in from one side and moves the old one out at the other, both at the
+// same pace.
+bool TCcTransition::Push(int32_t i) {
+    const bool across = FPushFrom == pfRight || FPushFrom == pfLeft;
+    const int32_t extent = across ? Width : Height;
+    const int32_t d = RoundToEven(Extended(extent) * i / kContinuousSteps);
+    // From the right or the bottom both pictures move towards the origin.
+    const int32_t sign = FPushFrom == pfRight || FPushFrom == pfBottom ? -1 : 1;
+    const int32_t oldAt = sign * d;
+    const int32_t newAt = oldAt - sign * extent;
+    if (Cancelled) {
+        return false;
+    }
+    if (across) {
+        DrawWithin(FOld->Canvas(), oldAt, 0);
+        DrawWithin(Source->Canvas(), newAt, 0);
+    } else {
+        DrawWithin(FOld->Canvas(), 0, oldAt);
+        DrawWithin(Source->Canvas(), 0, newAt);
+    }
+    return true;
+}
+
+// Both pictures of a push stay within the source's rectangle, as the old one was.
+void TCcTransition::DrawWithin(TCanvas& from, int32_t x, int32_t y) {
+    const TRect dest = TRect{x, y, x + Width, y + Height}.Intersected({0, 0, Width, Height});
+    if (!dest.IsEmpty()) {
+        Target->CopyRect(
+            dest, from, {dest.Left - x, dest.Top - y, dest.Right - x, dest.Bottom - y});
+    }
+}
+
+// The new picture grows about the centre from nine tenths of its size to the whole while it
+// fades in over the old one.
+bool TCcTransition::ZoomFade(int32_t i) {
+    if (Cancelled) {
+        return false;
+    }
+    if (i == kContinuousSteps) {
+        DrawAt(0, 0);
+        return true;
+    }
+    const double t = double(i) / kContinuousSteps;
+    const double scale = kZoomFrom + (1 - kZoomFrom) * t;
+    const double w = Width * scale;
+    const double h = Height * scale;
+    Target->CopyRect({0, 0, Width, Height}, FOld->Canvas(), {0, 0, Width, Height});
+    Target->DrawSmooth((Width - w) / 2, (Height - h) / 2, w, h, *Source, t);
     return true;
 }

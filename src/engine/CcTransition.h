@@ -2,21 +2,36 @@
 
 #include <bitset>
 #include <cstdint>
+#include <memory>
+#include <random>
 
 class TBitmap;
 class TCanvas;
 
-// Reveals a new picture over what the target shows by one of twenty effects, drawing straight
-// onto the target step by step. Never reads the target, never waits; reports nothing.
-// A runner is created with new by its owner and released with CancelAndFree.
+// The effect numbers, 1..EffectCount; the first twenty are the record's Transitions flags.
+constexpr int32_t EffectCount = 23;
+constexpr int32_t EffectCrossfade = 21;
+constexpr int32_t EffectPush = 22;
+constexpr int32_t EffectZoomFade = 23;
+
+// Reveals a new picture over what the target shows by one of the effects, drawing straight
+// onto the target step by step. Never waits; reports nothing. Effects 1..20 never read the
+// target; 21..23, which mix or move the old picture, copy what the target shows when they
+// begin and draw from that copy. A runner is created with new by its owner and released with
+// CancelAndFree.
 //
 // Run draws a whole effect at once. The stepped form (Begin, then DrawSteps as the steps fall
 // due) lets a caller spread the same steps over time: it draws exactly what Run draws, in the
 // same order, with the same random draws.
 class TCcTransition {
 public:
-    // Runs effect 1..20 to its end (or to a cancel); any other number draws nothing. Errors end
-    // the effect quietly and leave Running set.
+    TCcTransition();
+    ~TCcTransition();
+    TCcTransition(const TCcTransition&) = delete;
+    TCcTransition& operator=(const TCcTransition&) = delete;
+
+    // Runs effect 1..EffectCount to its end (or to a cancel); any other number draws nothing.
+    // Errors end the effect quietly and leave Running set.
     void Run(TBitmap* source, TCanvas* target, int32_t effect);
     // Sets Cancelled, then destroys the runner (delete this). Never call it from inside Run.
     void CancelAndFree();
@@ -32,8 +47,17 @@ public:
     bool Active() const { return FActive; }
     int32_t StepCount() const { return FStepCount; }
     int32_t StepsDrawn() const { return FStepsDrawn; }
-    // The steps effect 1..20 is drawn in; 0 for any other number.
+    // The steps effect 1..EffectCount is drawn in; 0 for any other number.
     static int32_t StepsOf(int32_t effect);
+    // Effects whose every step draws the whole picture afresh, so that a late frame need only
+    // draw the last step due: 21..23.
+    static bool Continuous(int32_t effect);
+
+    // Where the new picture of a push comes from.
+    enum TPushFrom : int32_t { pfRight, pfLeft, pfBottom, pfTop };
+    // The side the push that began last comes from; each push draws it anew from the runner's
+    // own generator, so that the show's random draws stay as they are without these effects.
+    TPushFrom PushFrom() const { return FPushFrom; }
 
     TBitmap* Source = nullptr;
     TCanvas* Target = nullptr;
@@ -55,6 +79,9 @@ private:
     bool SplitClose(int32_t i);
     bool RandomLines(int32_t i);
     bool Blinds(int32_t i);
+    bool Crossfade(int32_t i);
+    bool Push(int32_t i);
+    bool ZoomFade(int32_t i);
     bool Step(int32_t i);
     // The full reveal that closes box in, split close, random lines and blinds.
     void Finish();
@@ -64,10 +91,17 @@ private:
     void DrawAt(int32_t x, int32_t y);
     // Gives every target pixel of the rectangle the source pixel at the same position.
     void Reveal(int32_t left, int32_t top, int32_t right, int32_t bottom);
+    // Copies the whole of a source-sized canvas with its top-left corner at (x, y), clipped to
+    // the source's rectangle.
+    void DrawWithin(TCanvas& from, int32_t x, int32_t y);
 
     bool FActive = false;
     int32_t FStepCount = 0;
     int32_t FStepsDrawn = 0;
     // The random lines already drawn.
     std::bitset<kLineCount> FUsed;
+    // What the target showed when effect 21..23 began.
+    std::unique_ptr<TBitmap> FOld;
+    TPushFrom FPushFrom = pfRight;
+    std::minstd_rand FOwnRandom;
 };
