@@ -5,12 +5,17 @@
 void InitSaverSettings(TSaverSettings& settings) {
     std::memset(&settings, 0, sizeof settings);
     for (TSaverPictureText& slot : settings.PictureTexts) {
-        WriteFieldText(slot.Font.Name, "MS Sans Serif");
-        slot.Font.Size = 10;
-        slot.Font.Color = RGBColor(0, 255, 0);
-        slot.Position = tpTopCenter;
+        InitPictureText(slot);
     }
     std::memset(settings.Transitions, 1, sizeof settings.Transitions);
+}
+
+void InitPictureText(TSaverPictureText& slot) {
+    std::memset(&slot, 0, sizeof slot);
+    WriteFieldText(slot.Font.Name, "MS Sans Serif");
+    slot.Font.Size = 10;
+    slot.Font.Color = RGBColor(0, 255, 0);
+    slot.Position = tpTopCenter;
 }
 
 void WriteFieldText(char* field, size_t n, std::string_view bytes) {

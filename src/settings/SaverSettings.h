@@ -95,6 +95,8 @@ constexpr int TransitionCount = 20;
 // Fills the record with its defaults: all zero, every caption slot in green 10-point
 // "MS Sans Serif" at the top centre, every transition allowed.
 void InitSaverSettings(TSaverSettings& settings);
+// One caption slot as InitSaverSettings leaves it.
+void InitPictureText(TSaverPictureText& slot);
 
 // Stores code-page bytes in a char[n] field: at most n bytes, a zero byte after a shorter text,
 // none after a text that fills the field. A cut never splits a double-byte character.
