@@ -56,6 +56,8 @@ public:
     // QGuiApplication.
     virtual void TextOut(int x, int y, const std::string& text);
     virtual int TextWidth(const std::string& text);
+    // The rectangle (clipped) that TextOut at (x, y) may change: the text cell and the ink.
+    TRect TextBounds(int x, int y, const std::string& text) const;
     // The font's line height, whatever the text holds.
     virtual int TextHeight(const std::string& text);
 

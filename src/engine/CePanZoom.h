@@ -1,0 +1,63 @@
+#pragma once
+
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "toolkit/Rect.h"
+
+class TBitmap;
+class TCanvas;
+
+// Moves a picture slowly while it stays on the screen: it grows or shrinks by a tenth over
+// the interval while it drifts towards one side, or, when its shape is far from the target's,
+// it is shown larger and pans along its long side. Over the moving picture go the background
+// where it leaves the target uncovered and, above it, the still parts (captions) as they were.
+// Everything is in target pixels; positions are fractions of a pixel, drawn filtered.
+class TCePanZoom {
+public:
+    // Where the picture lies at one moment.
+    struct TPlace {
+        double X = 0, Y = 0, W = 0, H = 0;
+    };
+
+    TCePanZoom();
+    ~TCePanZoom();
+    TCePanZoom(const TCePanZoom&) = delete;
+    TCePanZoom& operator=(const TCePanZoom&) = delete;
+
+    // Plans the movement of picture, which at rest covers `rest` of a width x height target;
+    // the way it moves comes from random, never from the show's generator. background (of the
+    // target's size) shows where the picture does not cover the target. Both are kept, shared.
+    void Begin(std::shared_ptr<const TBitmap> picture,
+               const TPlace& rest,
+               std::shared_ptr<TBitmap> background,
+               int width,
+               int height,
+               std::minstd_rand& random);
+    // Keeps rectangle r of still as a part that stays still above the moving picture.
+    void AddStill(const TRect& r, TBitmap& still);
+    // Lets the pictures go.
+    void End();
+    bool Active() const { return FPicture != nullptr; }
+
+    // Where the picture lies at moment t, 0 at the start of the interval and 1 at its end.
+    TPlace PlaceAt(double t) const;
+    // Draws moment t: background where the picture leaves the target, picture, still parts.
+    void Draw(TCanvas& target, double t) const;
+    // The longest way a corner of the picture goes over the whole interval, in pixels.
+    double Travel() const;
+    // Whether this picture pans rather than zooms.
+    bool Pans() const { return FPans; }
+
+private:
+    std::shared_ptr<const TBitmap> FPicture;
+    std::shared_ptr<TBitmap> FBackground;
+    int FWidth = 0;
+    int FHeight = 0;
+    TPlace FFrom;
+    TPlace FTo;
+    bool FPans = false;
+    struct TStill;
+    std::vector<TStill> FStills;
+};
