@@ -347,7 +347,9 @@ void TCbScreenSaver::BeginMotion() {
         smaller->Canvas().StretchDraw(smaller->Canvas().ClipRect(), *picture);
         picture = std::move(smaller);
     }
-    FMotion->Begin(std::move(picture), rest, FMotionBackground, tw, th, FMotionRandom);
+    // A pan goes at most about a pixel a frame at 60 frames a second.
+    const double reach = FIntervalMs / FastestFrameMs;
+    FMotion->Begin(std::move(picture), rest, FMotionBackground, tw, th, reach, FMotionRandom);
     for (const TRect& r : FStillRects) {
         FMotion->AddStill(TRect{static_cast<int>(std::floor(r.Left * fx)),
                                 static_cast<int>(std::floor(r.Top * fy)),

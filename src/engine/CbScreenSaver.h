@@ -138,7 +138,7 @@ private:
     // What the moving picture leaves uncovered shows, at the target's size.
     std::shared_ptr<TBitmap> FMotionBackground;
     // The generator of the movements; each picture takes two draws.
-    std::minstd_rand FMotionRandom;
+    std::mt19937 FMotionRandom;
     // The picture is moving: the frame clock runs over the interval for it.
     bool FMoving = false;
     double FMotionDrawnAt = 0;

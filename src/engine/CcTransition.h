@@ -103,5 +103,5 @@ private:
     // What the target showed when effect 21..23 began.
     std::unique_ptr<TBitmap> FOld;
     TPushFrom FPushFrom = pfRight;
-    std::minstd_rand FOwnRandom;
+    std::mt19937 FOwnRandom;
 };

@@ -40,7 +40,8 @@ void TCePanZoom::Begin(std::shared_ptr<const TBitmap> picture,
                        std::shared_ptr<TBitmap> background,
                        int width,
                        int height,
-                       std::minstd_rand& random) {
+                       double panReach,
+                       std::mt19937& random) {
     End();
     if (!picture || !(rest.W > 0) || !(rest.H > 0) || width <= 0 || height <= 0) {
         return;
@@ -54,9 +55,13 @@ void TCePanZoom::Begin(std::shared_ptr<const TBitmap> picture,
     const double pa = rest.W / rest.H;
     const double shape = std::max(sa / pa, pa / sa);
     const bool tall = pa < sa;
-    const double scale = std::min(shape, PanScale);
-    const double along = tall ? rest.H * scale : rest.W * scale;
+    const double length = tall ? rest.H : rest.W;
     const double room = tall ? height : width;
+    // Large enough to fill more of the target, not so large that the way along the long side
+    // (the part of it beyond the target) exceeds the reach.
+    const double scale =
+        std::max(1.0, std::min({shape, PanScale, (room + std::max(panReach, 0.0)) / length}));
+    const double along = length * scale;
     // Two draws whatever the case, so that each picture takes the same share of the generator.
     const unsigned a = random();
     const unsigned b = random();
@@ -96,9 +101,7 @@ void TCePanZoom::AddStill(const TRect& r, TBitmap& still) {
         return;
     }
     TStill part{c, std::make_unique<TBitmap>(c.Width(), c.Height())};
-    part.Pixels->Canvas().CopyRect({0, 0, c.Width(), c.Height()},
-                                   still.Canvas(),
-                                   c);
+    part.Pixels->Canvas().CopyRect({0, 0, c.Width(), c.Height()}, still.Canvas(), c);
     FStills.push_back(std::move(part));
 }
 
@@ -153,8 +156,7 @@ void TCePanZoom::Draw(TCanvas& target, double t) const {
     }
     target.DrawSmooth(p.X, p.Y, p.W, p.H, *FPicture);
     for (const TStill& still : FStills) {
-        target.CopyRect(still.Rect,
-                        still.Pixels->Canvas(),
-                        {0, 0, still.Rect.Width(), still.Rect.Height()});
+        target.CopyRect(
+            still.Rect, still.Pixels->Canvas(), {0, 0, still.Rect.Width(), still.Rect.Height()});
     }
 }

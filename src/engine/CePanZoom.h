@@ -29,12 +29,14 @@ public:
     // Plans the movement of picture, which at rest covers `rest` of a width x height target;
     // the way it moves comes from random, never from the show's generator. background (of the
     // target's size) shows where the picture does not cover the target. Both are kept, shared.
+    // A pan goes at most panReach pixels, so that it stays slow over a short interval.
     void Begin(std::shared_ptr<const TBitmap> picture,
                const TPlace& rest,
                std::shared_ptr<TBitmap> background,
                int width,
                int height,
-               std::minstd_rand& random);
+               double panReach,
+               std::mt19937& random);
     // Keeps rectangle r of still as a part that stays still above the moving picture.
     void AddStill(const TRect& r, TBitmap& still);
     // Lets the pictures go.

@@ -3,10 +3,13 @@
 
 #include <QImage>
 #include <filesystem>
+#include <set>
 #include <stdexcept>
 
 #include "engine/CaScreenSaverMain.h"
 #include "engine/CbScreenSaver.h"
+#include "engine/CcTransition.h"
+#include "engine/CePanZoom.h"
 #include "support/FakeFrameClock.h"
 #include "support/FakeScreen.h"
 #include "support/FakeTimer.h"
@@ -20,6 +23,20 @@
 namespace {
 
 constexpr TColor Red = RGBColor(255, 0, 0);
+constexpr TColor Blue = RGBColor(0, 0, 255);
+
+std::shared_ptr<TBitmap> Solid(TColor color, int w, int h) {
+    auto b = std::make_shared<TBitmap>(w, h);
+    b->Canvas().Brush().Color = color;
+    b->Canvas().FillRect(b->Canvas().ClipRect());
+    return b;
+}
+
+// Neither red nor blue but between them.
+bool Between(TColor c) {
+    return ColorGreen(c) == 0 && ColorRed(c) > 10 && ColorRed(c) < 245 && ColorBlue(c) > 10 &&
+           ColorBlue(c) < 245;
+}
 
 // Picture k: colour varies with the position, so that misplaced pixels show.
 std::shared_ptr<TBitmap> Picture(int k, int w, int h) {
@@ -94,11 +111,15 @@ protected:
         RandSeed = 0;
     }
 
+    // Effect 1..23 alone, or all twenty of the record with 0.
     void OnlyEffect(int effect) {
         for (auto& flag : Settings.Transitions) {
             flag = effect == 0;
         }
-        if (effect != 0) {
+        for (int k = 0; k < MoreTransitionCount; ++k) {
+            More.MoreTransitions[k] = effect == TransitionCount + 1 + k;
+        }
+        if (effect != 0 && effect <= TransitionCount) {
             Settings.Transitions[effect - 1] = 1;
         }
     }
@@ -107,9 +128,12 @@ protected:
     // The pictures are of the screen's size unless pw x ph is given.
     void Make(int w, int h, int count, bool paced, bool decoded = false, int pw = 0, int ph = 0) {
         Settings.PictureCount = static_cast<uint8_t>(count);
+        WriteShowExtras(Settings, More);
         Pictures.clear();
         for (int k = 0; k < count; ++k) {
-            Pictures.push_back(Picture(k, pw ? pw + 7 * k : w, ph ? ph : h));
+            Pictures.push_back(k < static_cast<int>(Given.size())
+                                   ? Given[k]
+                                   : Picture(k, pw ? pw + 7 * k : w, ph ? ph : h));
         }
         Screen = std::make_unique<TFakeScreen>(w, h);
         Target = std::make_unique<TRecordingCanvas>(w, h);
@@ -129,15 +153,21 @@ protected:
     TFakeFrameClock& Clock() { return *Frames.Last; }
 
     // Fires the tick and, when paced, delivers frames of the given lengths in turn until the
-    // effect has ended; answers how many frames it took.
+    // effect has ended (and with pan and zoom, the picture's movement over its interval too);
+    // answers how many frames it took.
     int Tick(const std::vector<double>& frames = {20}) {
         while (Worker.RunNext()) {
         }
         EXPECT_TRUE(Timer().Fire());
         int n = 0;
+        bool effectEnded = false;
         while (Frames.Last && Clock().Started) {
-            EXPECT_FALSE(Timer().Enabled());
+            // The interval starts when the effect has ended, and the picture moves over it.
+            if (effectEnded || !More.PanZoom) {
+                EXPECT_EQ(Timer().Enabled(), effectEnded);
+            }
             Clock().Frame(frames[n++ % frames.size()]);
+            effectEnded = effectEnded || Timer().Enabled();
         }
         EXPECT_TRUE(Timer().Enabled());
         return n;
@@ -169,6 +199,10 @@ protected:
     }
 
     TSaverSettings Settings{};
+    // The further choices, written into Settings by Make.
+    TShowExtras More;
+    // The pictures Make uses first, instead of the ones it paints.
+    std::vector<std::shared_ptr<TBitmap>> Given;
     TFakeTimerFactory Timers;
     TFakeFrameClockFactory Frames;
     TFakeWorker Worker;
@@ -358,5 +392,239 @@ TEST_F(PacedShowTest, FileShowDecodesOnTheWorker) {
     EXPECT_EQ(target.Pixels(3, 3), Red);
     EXPECT_EQ(target.Pixels(7, 7), Red);
 }
+
+// ---- Effects 21 to 23, the transition time, pan and zoom, the blurred background
+
+struct TTimedCase {
+    int Effect;
+    int HalfSeconds;
+};
+
+class TimedEffectTest : public PacedShowTest, public ::testing::WithParamInterface<TTimedCase> {};
+
+// A red picture, then a blue one: the effect lasts the chosen time, and while it runs the
+// screen shows both: mixed colour at the centre for a crossfade and a zoom-fade, red and blue
+// side by side for a push.
+TEST_P(TimedEffectTest, RedToBlueTakesTheChosenTimeAndShowsBoth) {
+    const auto [effect, halfSeconds] = GetParam();
+    OnlyEffect(effect);
+    More.TransitionHalfSeconds = halfSeconds;
+    Given = {Solid(Red, 60, 40), Solid(Blue, 60, 40)};
+    Make(60, 40, 2, true);
+    Tick();
+    ASSERT_EQ(Target->Pixel(30, 20), Red);
+    ASSERT_TRUE(Timer().Fire());
+    double ms = 0, mixedMs = 0;
+    bool bothSeen = false;
+    while (Clock().Started) {
+        ASSERT_LT(ms, 10000);
+        Clock().Frame(10);
+        ms += 10;
+        const TColor centre = Target->Pixel(30, 20);
+        mixedMs += Between(centre) ? 10 : 0;
+        bool red = false, blue = false;
+        for (int y = 0; y < 40; ++y) {
+            for (int x = 0; x < 60; ++x) {
+                red = red || Target->Pixel(x, y) == Red;
+                blue = blue || Target->Pixel(x, y) == Blue;
+            }
+        }
+        bothSeen = bothSeen || (red && blue) || (Between(centre) && (red || effect == 21));
+    }
+    const double chosen = 500.0 * halfSeconds;
+    EXPECT_EQ(ms, chosen);
+    EXPECT_EQ(Target->Pixel(30, 20), Blue);
+    EXPECT_EQ(Revealed(-1), 60 * 40);
+    EXPECT_TRUE(bothSeen);
+    if (effect == EffectCrossfade || effect == EffectZoomFade) {
+        EXPECT_GE(mixedMs, chosen * 0.9);
+    }
+    EXPECT_TRUE(Timer().Enabled());
+    EXPECT_EQ(Timer().Interval(), 5000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Effects,
+                         TimedEffectTest,
+                         ::testing::Values(TTimedCase{21, 2},
+                                           TTimedCase{21, 4},
+                                           TTimedCase{22, 2},
+                                           TTimedCase{23, 2},
+                                           TTimedCase{23, 6},
+                                           TTimedCase{9, 1},
+                                           TTimedCase{9, 4}));
+
+// With effects 21 to 23 allowed beside the twenty, the choice draws among all 23 (with the
+// twenty alone it draws exactly as before: the tests above); the new effects take nothing from
+// the generator beyond their choice. 21 and 23 are the ones that mix by filtered drawing.
+TEST_F(PacedShowTest, MoreEffectsTakePartInTheRandomChoice) {
+    OnlyEffect(0);
+    More.MoreTransitions[0] = More.MoreTransitions[1] = More.MoreTransitions[2] = true;
+    Make(30, 20, 2, true);
+    std::set<int> seen;
+    for (int i = 0; i < 60; ++i) {
+        const uint32_t before = RandSeed;
+        const int effect = Random(EffectCount) + 1;
+        const uint32_t afterChoice = RandSeed;
+        RandSeed = before;
+        const size_t calls = Target->Calls.size(), changed = Target->ChangedRects.size();
+        Tick({40});
+        seen.insert(effect);
+        const bool mixed = Target->ChangedRects.size() - changed > Target->Calls.size() - calls;
+        EXPECT_EQ(mixed, effect == EffectCrossfade || effect == EffectZoomFade) << effect;
+        if (effect != 17 && effect != 18) {
+            EXPECT_EQ(RandSeed, afterChoice) << effect;
+        }
+    }
+    EXPECT_GE(seen.count(21) + seen.count(22) + seen.count(23), 2u);
+    EXPECT_GE(seen.size(), 15u);
+}
+
+// Two moments of one interval: the picture has moved and grown or shrunk, the caption has not;
+// the movement goes on to the end of the interval and the show stays there until the next tick.
+TEST_F(PacedShowTest, PanAndZoomMovesThePictureWhileTheCaptionStays) {
+    More.PanZoom = true;
+    WriteFieldUtf8(Settings.PictureTexts[0].Text, "Caption");
+    Settings.PictureTexts[0].Font.Size = 14;
+    Make(200, 120, 1, true);
+    Tick({20});  // the effect, then the whole interval of movement
+    const QImage end = *Target->Image();
+    const uint32_t seed = RandSeed;
+    // Play the same show again and stop half-way through the interval.
+    TCbScreenSaver::Stop(Owner);
+    RandSeed = 0;
+    Make(200, 120, 1, true);
+    ASSERT_TRUE(Timer().Fire());
+    while (!Timer().Enabled()) {
+        Clock().Frame(20);
+    }
+    ASSERT_TRUE(Clock().Started);  // moving
+    const QImage start = *Target->Image();
+    for (int k = 0; k < 125; ++k) {
+        Clock().Frame(20);
+    }
+    const QImage middle = *Target->Image();
+    EXPECT_TRUE(Clock().Started);
+    auto changed = [](const QImage& a, const QImage& b, const QRect& r) {
+        int n = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            for (int x = r.left(); x <= r.right(); ++x) {
+                n += a.pixel(x, y) != b.pixel(x, y);
+            }
+        }
+        return n;
+    };
+    // Caption: top centre, 16 pixels down; the picture below it.
+    const QRect caption(90, 18, 20, 8), picture(0, 60, 200, 60);
+    EXPECT_GT(changed(start, middle, picture), 2000);
+    EXPECT_GT(changed(middle, end, picture), 2000);
+    EXPECT_EQ(changed(start, middle, caption), 0);
+    EXPECT_EQ(changed(start, end, caption), 0);
+    int captionInk = 0;
+    for (int y = caption.top(); y <= caption.bottom(); ++y) {
+        for (int x = caption.left(); x <= caption.right(); ++x) {
+            captionInk += QColor(start.pixel(x, y)) == QColor(0, 255, 0);
+        }
+    }
+    EXPECT_GT(captionInk, 0);
+    // The movement takes nothing from Random: the same show without it leaves the same seed.
+    TCbScreenSaver::Stop(Owner);
+    RandSeed = 0;
+    More.PanZoom = false;
+    Make(200, 120, 1, true);
+    Tick({20});
+    EXPECT_EQ(RandSeed, seed);
+}
+
+struct TBlurCase {
+    bool Decoded;
+    bool Moving;
+};
+
+class BlurTest : public PacedShowTest, public ::testing::WithParamInterface<TBlurCase> {};
+
+// A portrait picture on a wide screen: beside it the blurred, darkened picture, not the
+// background colour; decoded on the worker or on the user-interface thread, still or moving.
+TEST_P(BlurTest, PortraitPictureHasItsColoursBesideIt) {
+    More.Fill = TShowExtras::fmBlur;
+    More.PanZoom = GetParam().Moving;
+    Settings.BackColor = RGBColor(0, 0, 255);
+    Given = {Solid(RGBColor(240, 120, 0), 45, 90)};
+    Make(160, 90, 1, true, GetParam().Decoded);
+    Tick();
+    for (int x : {2, 30, 130, 157}) {
+        const TColor c = Target->Pixel(x, 45);
+        EXPECT_NE(c, Settings.BackColor) << x;
+        // Two thirds of the picture's orange.
+        EXPECT_NEAR(ColorRed(c), 160, 4) << x;
+        EXPECT_NEAR(ColorGreen(c), 80, 4) << x;
+        EXPECT_LE(ColorBlue(c), 2) << x;
+    }
+    EXPECT_EQ(Target->Pixel(80, 45), RGBColor(240, 120, 0));
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths,
+                         BlurTest,
+                         ::testing::Values(TBlurCase{false, false},
+                                           TBlurCase{true, false},
+                                           TBlurCase{true, true}));
+
+struct TPathCase {
+    double W, H;  // of the picture at rest, centred on a 1600 x 900 target
+    bool Pans;
+    double Scale;  // of the panning picture, against its size at rest
+};
+
+class PanZoomPathTest : public ::testing::TestWithParam<TPathCase> {};
+
+// A picture of about the screen's shape grows or shrinks by a tenth, one edge or corner in
+// place, and keeps covering what it covered at rest; one far from it is shown larger and pans
+// from one end of its long side to the other, 300 pixels at most (five seconds at a pixel a
+// frame). At 30 frames a second over those five seconds, a zooming picture's corners move
+// little more than a pixel a frame.
+TEST_P(PanZoomPathTest, WayOverTheInterval) {
+    const auto [w, h, pans, scale] = GetParam();
+    const TCePanZoom::TPlace rest{(1600 - w) / 2, (900 - h) / 2, w, h};
+    std::mt19937 random(1);
+    auto picture = Solid(Red, 8, 8);
+    std::set<std::vector<double>> ways;
+    for (int run = 0; run < 64; ++run) {
+        TCePanZoom motion;
+        motion.Begin(picture, rest, nullptr, 1600, 900, 300, random);
+        ASSERT_TRUE(motion.Active());
+        ASSERT_EQ(motion.Pans(), pans);
+        const TCePanZoom::TPlace a = motion.PlaceAt(0), b = motion.PlaceAt(1);
+        ways.insert({a.X, a.Y, b.X, b.Y});
+        if (pans) {
+            EXPECT_DOUBLE_EQ(a.W, w * scale);
+            EXPECT_DOUBLE_EQ(b.W, a.W);
+            const bool tall = h * 16 > w * 9;
+            EXPECT_DOUBLE_EQ(tall ? std::max(a.Y, b.Y) : std::max(a.X, b.X), 0);
+            EXPECT_DOUBLE_EQ(tall ? std::min(a.Y + a.H, b.Y + b.H) : std::min(a.X + a.W, b.X + b.W),
+                             tall ? 900 : 1600);
+            EXPECT_NEAR(motion.Travel(), 300, 1e-6);
+        } else {
+            EXPECT_DOUBLE_EQ(std::max(a.W, b.W) / std::min(a.W, b.W), 1.1);
+            EXPECT_LE(motion.Travel() / 150, 1.25);
+        }
+        for (int f = 0; f <= 150; ++f) {
+            const TCePanZoom::TPlace p = motion.PlaceAt(f / 150.0);
+            if (!pans) {
+                ASSERT_LE(p.X, rest.X + 1e-9);
+                ASSERT_LE(p.Y, rest.Y + 1e-9);
+                ASSERT_GE(p.X + p.W, rest.X + rest.W - 1e-9);
+                ASSERT_GE(p.Y + p.H, rest.Y + rest.H - 1e-9);
+            }
+        }
+    }
+    // Each picture takes its own way: zooms in eight directions, in or out; pans both ways.
+    EXPECT_GE(ways.size(), pans ? 2u : 14u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Shapes,
+                         PanZoomPathTest,
+                         ::testing::Values(TPathCase{1600, 900, false, 1},
+                                           TPathCase{1200, 900, false, 1},
+                                           TPathCase{600, 900, true, 1200.0 / 900},
+                                           TPathCase{1600, 400, true, 1900.0 / 1600}));
 
 }  // namespace
