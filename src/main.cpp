@@ -1,8 +1,12 @@
 #include <QApplication>
+#include <QCoreApplication>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
+#include <iostream>
+#include <string>
+#include <vector>
 
 #include "platform/DesktopFileBrowser.h"
 #include "platform/SdlMediaControl.h"
@@ -12,6 +16,7 @@
 #include "toolkit/QtScreen.h"
 #include "toolkit/QtTimer.h"
 #include "toolkit/QtWorker.h"
+#include "ui/CommandLine.h"
 #include "ui/Glyphs.h"
 #include "ui/QtWizardDialogs.h"
 #include "ui/uAbout.h"
@@ -21,6 +26,13 @@
 #include "ui/uTransitions.h"
 
 int main(int argc, char* argv[]) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (IsCommandLine(args)) {
+        // --create, --info and --help open no window, so they run without a display.
+        QCoreApplication app(argc, argv);
+        return RunCommandLine(
+            args, QCoreApplication::applicationDirPath().toStdString() + "/", std::cout, std::cerr);
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KAVRO"));
     // Qt's own buttons and dialogs (message box OK, colour and font dialogs) in Chinese too.

@@ -50,6 +50,28 @@ bool AnyMoreEffect(const TShowExtras& extras) {
     return false;
 }
 
+TShowOrder::TKind OrderKind(const TSaverSettings& settings, const TShowExtras& extras) {
+    if (settings.SequentialOrder != 0) {
+        return TShowOrder::Sequential;
+    }
+    return extras.Shuffle ? TShowOrder::Shuffle : TShowOrder::RandomDraws;
+}
+
+// The shuffle's seed: the same for every show of one record, so that the shows on several
+// screens (each a process of its own under xscreensaver) make the same sequence. Slot 255, where
+// the further choices lie, is left out: turning one of them on keeps the order.
+uint32_t RecordSeed(const TSaverSettings& settings) {
+    uint32_t hash = 2166136261u;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&settings);
+    const auto* extras = reinterpret_cast<const unsigned char*>(&settings.PictureTexts[255]);
+    for (size_t i = 0; i < sizeof settings; ++i) {
+        if (bytes + i < extras || bytes + i >= extras + sizeof(TSaverPictureText)) {
+            hash = (hash ^ bytes[i]) * 16777619u;
+        }
+    }
+    return hash;
+}
+
 // Where a gw x gh picture lies when fitted to a w x h frame, keeping its aspect ratio.
 TRect FitPicture(int w, int h, int gw, int gh) {
     if (gh == 0 || h == 0) {
@@ -90,6 +112,12 @@ TCbScreenSaver::TCbScreenSaver(TCanvas& targetCanvas,
                                const TShowServices& services)
     : FTargetCanvas(targetCanvas)
     , FSettings(settings)
+    , FExtras(ReadShowExtras(settings))
+    , FOrder(settings.PictureCount,
+             settings.Description.ShowDescription != 0,
+             OrderKind(settings, FExtras),
+             FExtras.EachScreenDifferent ? services.ScreenIndex : 0,
+             RecordSeed(settings))
     , FQuiet(quiet)
     // Wraps like the 32-bit product it stands for, without signed overflow.
     , FIntervalMs(static_cast<int32_t>(static_cast<uint32_t>(settings.IntervalSeconds) * 1000u))
@@ -439,25 +467,7 @@ void TCbScreenSaver::PictureArrived() {
 }
 
 void TCbScreenSaver::NextPicture() {
-    const int32_t n = FSettings.PictureCount;
-    const bool withTitle = FSettings.Description.ShowDescription != 0;
-    if (FSettings.SequentialOrder != 0) {
-        ++FPictureIndex;
-        if (FPictureIndex > n) {
-            FPictureIndex = withTitle ? 0 : 1;
-        }
-        return;
-    }
-    const int32_t first = withTitle ? 0 : 1;
-    const bool onlyCurrent = first == n && FPictureIndex == n;
-    if (onlyCurrent) {
-        return;
-    }
-    int32_t k;
-    do {
-        k = Random(n + 1);
-    } while (k < first || k == FPictureIndex);
-    FPictureIndex = k;
+    FPictureIndex = FOrder.Next();
 }
 
 void TCbScreenSaver::ComposeFrame() {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/ShowOrder.h"
 #include "engine/ShowServices.h"
 #include "settings/SaverSettings.h"
 #include "settings/ShowExtras.h"
@@ -90,6 +91,9 @@ private:
 
     TCanvas& FTargetCanvas;
     TSaverSettings FSettings;
+    // The choices beyond the record's own fields, decoded from its slot 255.
+    TShowExtras FExtras;
+    TShowOrder FOrder;
     bool FQuiet;
     std::unique_ptr<TTimer> FTimer;
     std::unique_ptr<TBitmap> FTitleBitmap;

@@ -19,4 +19,7 @@ struct TShowServices {
     TFrameClockFactory* Frames = nullptr;
     // Decodes the next picture ahead of its tick; without it the tick decodes it.
     TWorker* Worker = nullptr;
+    // Which of the screens the show runs on, counted from 0 in the desktop's order, where one
+    // show runs per screen; with "每个屏幕显示不同的图片" it turns the pictures by that many.
+    int ScreenIndex = 0;
 };

@@ -58,6 +58,14 @@ std::vector<std::string> PicturesIn(const std::string& folder) {
 
 }  // namespace
 
+std::vector<std::string> PicturesInFolder(const std::string& folder) {
+    std::string path = folder;
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return PicturesIn(path);
+}
+
 TDroppedFiles SortDroppedFiles(const QList<QUrl>& urls) {
     TDroppedFiles dropped;
     for (const QUrl& url : urls) {
@@ -67,10 +75,7 @@ TDroppedFiles SortDroppedFiles(const QList<QUrl>& urls) {
         }
         std::string path = LocalFileBytes(url);
         if (IsDir(path)) {
-            while (path.size() > 1 && path.back() == '/') {
-                path.pop_back();
-            }
-            for (std::string& picture : PicturesIn(path)) {
+            for (std::string& picture : PicturesInFolder(path)) {
                 dropped.Pictures.push_back(std::move(picture));
             }
         } else if (IsPicture(path)) {

@@ -21,6 +21,10 @@ struct TDroppedFiles {
 
 TDroppedFiles SortDroppedFiles(const QList<QUrl>& urls);
 
+// The readable pictures of a folder, hidden ones left out, in name order ignoring case, as a
+// dropped folder gives them. Empty for a folder that cannot be listed.
+std::vector<std::string> PicturesInFolder(const std::string& folder);
+
 // The refusal text for dropped files of a kind that the place does not take.
 QString IgnoredFilesText(const QStringList& names);
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -101,6 +102,7 @@ protected:
         Screen = std::make_unique<TFakeScreen>(sw, sh);
         Target = std::make_unique<TBitmap>(tw, th);
         TShowServices services{Timers, *Screen, Media, Wave};
+        services.ScreenIndex = ScreenIndex;
         auto saver = std::make_unique<TTestSaver>(
             Target->Canvas(), rect, Settings, services, Pictures, Asked, Destroyed);
         Saver = saver.get();
@@ -150,6 +152,7 @@ protected:
     int Destroyed = 0;
     TTestSaver* Saver = nullptr;
     std::unique_ptr<TCbScreenSaver> Owner;
+    int ScreenIndex = 0;
 };
 
 // ---- Order of frames
@@ -233,6 +236,108 @@ TEST_F(ShowTest, RandomDrawsComeFromTheOneGeneratorPictureFirst) {
     }
     EXPECT_EQ(shown, expected);
 }
+
+TEST_F(ShowTest, ShuffleShowsEveryFrameOncePerRoundAndLeavesRandomAlone) {
+    for (bool title : {false, true}) {
+        SCOPED_TRACE(title);
+        Settings.SequentialOrder = 0;
+        Settings.Description.ShowDescription = title;
+        TShowExtras extras;
+        extras.Shuffle = true;
+        WriteShowExtras(Settings, extras);
+        SetPictures(5, 2, 2);
+        Make(2, 2);
+        Owner->Start();
+        const int round = title ? 6 : 5;
+        std::vector<int> shown = Frames(round * 8);
+        for (int r = 0; r < 8; ++r) {
+            std::vector<int> frames(shown.begin() + r * round, shown.begin() + (r + 1) * round);
+            std::sort(frames.begin(), frames.end());
+            std::vector<int> every;
+            for (int k = title ? 0 : 1; k <= 5; ++k) {
+                every.push_back(k);
+            }
+            EXPECT_EQ(frames, every) << "round " << r;
+        }
+        for (size_t i = 1; i < shown.size(); ++i) {
+            ASSERT_NE(shown[i], shown[i - 1]) << "tick " << i;
+        }
+        // Not the list's order every round.
+        EXPECT_NE(std::vector<int>(shown.begin(), shown.begin() + 5),
+                  (std::vector<int>{1, 2, 3, 4, 5}));
+        TCbScreenSaver::Stop(Owner);
+    }
+}
+
+// Effect 4 draws nothing of its own, so with shuffle only the order could move the generator.
+TEST_F(ShowTest, ShuffleDrawsNothingFromRandom) {
+    Settings.SequentialOrder = 0;
+    TShowExtras extras;
+    extras.Shuffle = true;
+    WriteShowExtras(Settings, extras);
+    OnlyEffect(4);
+    SetPictures(4, 2, 2);
+    Make(2, 2);
+    RandSeed = 99;
+    Owner->Start();
+    Frames(12);
+    uint32_t expected = 99;
+    for (int i = 0; i < 12; ++i) {
+        // PickEffect's draws: Random(20) until it comes out as 3.
+        int32_t e;
+        do {
+            expected = expected * 134775813u + 1;
+            e = static_cast<int32_t>((uint64_t{expected} * 20) >> 32);
+        } while (e != 3);
+    }
+    EXPECT_EQ(RandSeed, expected);
+}
+
+struct ScreenCase {
+    const char* Name;
+    bool Sequential;
+    bool Shuffle;
+};
+
+class EachScreenTest : public ShowTest, public ::testing::WithParamInterface<ScreenCase> {
+protected:
+    std::vector<int> Shown(int screen, bool eachScreen) {
+        InitSaverSettings(Settings);
+        Settings.SequentialOrder = GetParam().Sequential;
+        OnlyEffect(9);
+        TShowExtras extras;
+        extras.Shuffle = GetParam().Shuffle;
+        extras.EachScreenDifferent = eachScreen;
+        WriteShowExtras(Settings, extras);
+        SetPictures(4, 2, 2);
+        ScreenIndex = screen;
+        Asked.clear();
+        Make(2, 2);
+        RandSeed = 4242;
+        Owner->Start();
+        std::vector<int> shown = Frames(16);
+        TCbScreenSaver::Stop(Owner);
+        return shown;
+    }
+};
+
+TEST_P(EachScreenTest, ScreensShowDifferentPicturesAtTheSameMoment) {
+    const std::vector<int> first = Shown(0, true);
+    const std::vector<int> second = Shown(1, true);
+    for (size_t i = 0; i < first.size(); ++i) {
+        EXPECT_NE(first[i], second[i]) << "tick " << i;
+    }
+    // Screen 0 shows what a show without the choice shows, and so does every screen without it.
+    EXPECT_EQ(first, Shown(0, false));
+    EXPECT_EQ(Shown(1, false), first);
+}
+
+INSTANTIATE_TEST_SUITE_P(Orders,
+                         EachScreenTest,
+                         ::testing::Values(ScreenCase{"Normal", true, false},
+                                           ScreenCase{"Random", false, false},
+                                           ScreenCase{"Shuffle", false, true}),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
 // ---- Timer
 
