@@ -121,7 +121,6 @@ TCbScreenSaver::TCbScreenSaver(TCanvas& targetCanvas,
     , FQuiet(quiet)
     // Wraps like the 32-bit product it stands for, without signed overflow.
     , FIntervalMs(static_cast<int32_t>(static_cast<uint32_t>(settings.IntervalSeconds) * 1000u))
-    , FExtras(ReadShowExtras(settings))
     , FEffectMs(TransitionMilliseconds(FExtras))
     , FMoreEffects(AnyMoreEffect(FExtras))
     , FInert(settings.PictureCount == 0 || !AnyEffectEnabled(settings, FExtras))

@@ -109,8 +109,6 @@ private:
     // The pictures that failed to decode since the last frame shown.
     std::bitset<256> FFailedPictures;
     int32_t FIntervalMs;
-    // The choices the record holds in its block of further choices.
-    TShowExtras FExtras;
     // How long a paced effect takes, whatever its number of steps and the target's size.
     double FEffectMs;
     // Effects 21..23 take part in the choice; without them it draws exactly as the twenty did.
