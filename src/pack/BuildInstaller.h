@@ -6,7 +6,11 @@
 
 #include "settings/SaverSettings.h"
 
-// Writes the installer file for a screensaver in eleven steps, calling progressStep after each.
+// The number of times BuildInstaller calls its progressStep.
+inline constexpr int BuildInstallerSteps = 11;
+
+// Writes the installer file for a screensaver in BuildInstallerSteps steps, calling progressStep
+// after each.
 // titleBytes holds code-page bytes; programDir, where the stubs lie, ends with "/". The output
 // folder is created first when missing, even when targetPath lies elsewhere. A failure throws
 // with the user-facing message and leaves an existing target file as it was.

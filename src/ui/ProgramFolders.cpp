@@ -23,7 +23,22 @@ bool AnyStubIn(const QString& folder) {
     return false;
 }
 
+// The folder the desktop keeps for location, as the user's dirs file names it, when it exists;
+// otherwise the home folder. A fresh account often has no such folder at all.
+QString UserFolder(QStandardPaths::StandardLocation location) {
+    const QString folder = QStandardPaths::writableLocation(location);
+    return folder.isEmpty() || !QFileInfo(folder).isDir() ? QDir::homePath() : folder;
+}
+
 }  // namespace
+
+QString UserDocumentsDir() {
+    return UserFolder(QStandardPaths::DocumentsLocation);
+}
+
+QString UserPicturesDir() {
+    return UserFolder(QStandardPaths::PicturesLocation);
+}
 
 std::string DefaultOutputDir(const std::string& programDir) {
     const QString program = QString::fromStdString(programDir);
@@ -32,11 +47,7 @@ std::string DefaultOutputDir(const std::string& programDir) {
     if (CanCreateFileIn(QFileInfo(beside).isDir() ? beside : program)) {
         return programDir + "ScreenSavers/";
     }
-    QString home = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (home.isEmpty() || !QFileInfo(home).isDir()) {
-        home = QDir::homePath();
-    }
-    return QDir(home).filePath(QStringLiteral("ScreenSavers")).toStdString() + "/";
+    return QDir(UserDocumentsDir()).filePath(QStringLiteral("ScreenSavers")).toStdString() + "/";
 }
 
 std::string StubDir(const std::string& programDir) {

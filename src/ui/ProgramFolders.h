@@ -1,11 +1,17 @@
 #pragma once
 
+#include <QString>
 #include <string>
 
+// The user's documents folder (XDG_DOCUMENTS_DIR) when it exists, otherwise the home folder.
+QString UserDocumentsDir();
+// The user's pictures folder (XDG_PICTURES_DIR) when it exists, otherwise the home folder.
+QString UserPicturesDir();
+
 // The folder for installer files: "ScreenSavers/" below the program's folder when the program
-// can write there, otherwise below the user's documents folder (the home folder when there is
-// none), as for a program installed into a folder that only root may change. programDir ends
-// with "/", and so does the result.
+// can write there, otherwise "ScreenSavers/" below UserDocumentsDir(), as for a program
+// installed into a folder that only root may change. programDir ends with "/", and so does the
+// result.
 std::string DefaultOutputDir(const std::string& programDir);
 
 // Where the stubs ie.dat, ss.dat and ui.dat are read from: the program's own folder when any

@@ -116,3 +116,22 @@ TSaverFiles WriteSaverFiles(const TInstallerReader& reader,
     }
     return result;
 }
+
+TOpenedSaver ReadSaver(const QString& fileName,
+                       const QString& fallbackDir,
+                       const std::function<void(int done, int total)>& onProgress) {
+    const TInstallerReader reader(fileName.toStdString());
+    TOpenedSaver saver;
+    saver.Settings = reader.Settings();
+    saver.Title = QString::fromStdString(reader.Title());
+    const int total = reader.PictureCount() + (reader.HasSound() ? 1 : 0);
+    if (onProgress) {
+        onProgress(0, total);
+    }
+    saver.Files = WriteSaverFiles(reader, fallbackDir, [&onProgress, total, step = 0]() mutable {
+        if (onProgress) {
+            onProgress(++step, total);
+        }
+    });
+    return saver;
+}

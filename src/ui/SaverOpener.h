@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <functional>
 
+#include "settings/SaverSettings.h"
+
 class TInstallerReader;
 
 // The pictures and the sound of an opened saver as files the wizard's lists can name.
@@ -22,3 +24,17 @@ struct TSaverFiles {
 TSaverFiles WriteSaverFiles(const TInstallerReader& reader,
                             const QString& fallbackDir,
                             const std::function<void()>& onStep = {});
+
+// A saver read back: what the wizard's controls and record held, and its files written out.
+struct TOpenedSaver {
+    TSaverSettings Settings;
+    QString Title;
+    TSaverFiles Files;
+};
+
+// Reads the saver fileName and writes out its files as WriteSaverFiles does. onProgress learns
+// the number of steps first, as (0, total), then each step done. Throws with the user-facing
+// message when the file is no saver or a file cannot be written.
+TOpenedSaver ReadSaver(const QString& fileName,
+                       const QString& fallbackDir,
+                       const std::function<void(int done, int total)>& onProgress = {});

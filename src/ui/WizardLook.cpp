@@ -2,7 +2,11 @@
 
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
 
+#include "toolkit/QtColor.h"
 #include "ui/BaFunction.h"
 #include "ui/DialogParts.h"
 
@@ -44,4 +48,35 @@ QLabel* MakeLabel(QWidget* parent, const QString& text, int left, int top) {
     label->adjustSize();
     label->move(left, top);
     return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, const QRect& at) {
+    auto* button = Named(new QPushButton(text, parent), name);
+    button->setGeometry(at);
+    return button;
+}
+
+QToolButton* MakeGlyphButton(QWidget* parent,
+                             const char* name,
+                             const QPixmap& glyph,
+                             const QString& hint,
+                             int left,
+                             int top) {
+    auto* button = Named(new QToolButton(parent), name);
+    button->setIcon(glyph);
+    button->setIconSize(QSize(16, 16));
+    button->setToolTip(hint);
+    button->setGeometry(left, top, 23, 22);
+    return button;
+}
+
+QLineEdit* MakeReadOnlyEdit(QWidget* parent, const char* name, const QRect& at) {
+    auto* edit = Named(new QLineEdit(parent), name);
+    edit->setReadOnly(true);
+    edit->setFocusPolicy(Qt::ClickFocus);
+    edit->setGeometry(at);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Base, ToQColor(ThumbnailColor));
+    edit->setPalette(palette);
+    return edit;
 }

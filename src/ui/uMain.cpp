@@ -17,8 +17,6 @@
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QStandardPaths>
 #include <QTabWidget>
 #include <QToolButton>
 
@@ -26,26 +24,21 @@
 #include "engine/CaScreenSaverMain.h"
 #include "engine/CdSound.h"
 #include "pack/BuildInstaller.h"
-#include "pack/InstallerReader.h"
 #include "platform/FileBrowser.h"
 #include "platform/SaverFlag.h"
-#include "toolkit/Picture.h"
-#include "toolkit/UserFile.h"
 #include "toolkit/WidgetCanvas.h"
-#include "toolkit/Worker.h"
 #include "ui/BaFunction.h"
 #include "ui/FileDrop.h"
 #include "ui/FileNames.h"
 #include "ui/Messages.h"
+#include "ui/PanelPreview.h"
 #include "ui/ProgramFolders.h"
 #include "ui/SaverOpener.h"
-#include "ui/UpDown.h"
+#include "ui/ThumbnailLoader.h"
 #include "ui/WizardDialogs.h"
 #include "ui/WizardRules.h"
 #include "ui/uAbout.h"
-#include "ui/uDescription.h"
 #include "ui/uText.h"
-#include "ui/uTransitions.h"
 
 namespace {
 
@@ -58,12 +51,6 @@ QString UnfaithfulName(const QString& target) {
                "文件名“%1”中有无法识别的字符(不是 UTF-8 编码),无法按这个名字保存。\n"
                "请换一个文件名或文件夹。")
         .arg(QDir::toNativeSeparators(target));
-}
-
-// Where an opened saver's files go when its own folder cannot be written.
-QString DocumentsDir() {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return documents.isEmpty() ? QDir::homePath() : documents;
 }
 
 // Shows the busy cursor over the whole application while it lives.
@@ -89,6 +76,13 @@ TfrmMain::TfrmMain(const TWizardServices& services, QWidget* parent)
     FOutputDir = DefaultOutputDir(FProgramDir);
     InitSaverSettings(FSettings);
     FSound = std::make_unique<TCdSound>(FServices.Show.Media, FServices.Show.Wave);
+    FPreview = std::make_unique<TPanelPreview>(*pnlPreview, FServices.Show, FServices.SaverFlag);
+    FThumbnails = std::make_unique<TThumbnailLoader>(
+        FServices.Show.Worker,
+        [this](const TThumbnail& thumbnail) { ShowThumbnail(thumbnail); },
+        [this](std::exception_ptr error) {
+            Guarded(this, [&error] { std::rethrow_exception(error); });
+        });
     btnUpdate->move(-100, btnUpdate->y());
     cboImageSize->setCurrentIndex(0);
     SetPreviewColor(PanelColor(pnlBackColor));
@@ -98,7 +92,7 @@ TfrmMain::TfrmMain(const TWizardServices& services, QWidget* parent)
     pictureDrop->Watch(pnlPicBack);
     auto* soundDrop =
         new TFileDropTarget(this, [this](const QList<QUrl>& urls) { SoundDropped(urls); });
-    soundDrop->Watch(Page->widget(1));
+    soundDrop->Watch(PageWidget(TWizardPage::Options));
     connect(QAbstractEventDispatcher::instance(),
             &QAbstractEventDispatcher::aboutToBlock,
             this,
@@ -108,6 +102,10 @@ TfrmMain::TfrmMain(const TWizardServices& services, QWidget* parent)
 TfrmMain::~TfrmMain() {
     StopPanelPreview();
     FSound.reset();
+}
+
+bool TfrmMain::PanelPreviewRunning() const {
+    return FPreview->Running();
 }
 
 void TfrmMain::SetForms(const TWizardForms& forms) {
@@ -135,24 +133,32 @@ bool TfrmMain::HasPictures(bool showMessage) {
     return !FPictures.Empty();
 }
 
-void TfrmMain::LeavePage(int index) {
-    if (index == 1) {
+QWidget* TfrmMain::PageWidget(TWizardPage page) const {
+    return Page->widget(static_cast<int>(page));
+}
+
+TWizardPage TfrmMain::CurrentPage() const {
+    return static_cast<TWizardPage>(Page->currentIndex());
+}
+
+void TfrmMain::LeavePage(TWizardPage page) {
+    if (page == TWizardPage::Options) {
         FSound->Stop();
-    } else if (index == 2) {
+    } else if (page == TWizardPage::Create) {
         StopPanelPreview();
     }
 }
 
 void TfrmMain::EnterPage() {
     Page->repaint();
-    if (Page->currentIndex() == 2 && HasPictures(false)) {
+    if (CurrentPage() == TWizardPage::Create && HasPictures(false)) {
         CopyControlsToSettings();
         StartPanelPreview();
     }
 }
 
 void TfrmMain::PageChanging(int oldIndex) {
-    LeavePage(oldIndex);
+    LeavePage(static_cast<TWizardPage>(oldIndex));
 }
 
 void TfrmMain::PageChange() {
@@ -160,11 +166,11 @@ void TfrmMain::PageChange() {
 }
 
 void TfrmMain::SwitchPage(int delta) {
-    LeavePage(Page->currentIndex());
+    LeavePage(CurrentPage());
     FSwitching = true;
     Page->setCurrentIndex(Page->currentIndex() + delta);
     FSwitching = false;
-    FPageIndex = Page->currentIndex();
+    FPage = CurrentPage();
     EnterPage();
 }
 
@@ -200,9 +206,12 @@ void TfrmMain::ShowPictureList() {
 }
 
 void TfrmMain::btnPicInsertClick() {
-    const QStringList chosen =
-        FServices.Dialogs.OpenPictures(this, QString::fromStdString(FProgramDir));
+    if (FPicturesDir.isEmpty()) {
+        FPicturesDir = UserPicturesDir();
+    }
+    const QStringList chosen = FServices.Dialogs.OpenPictures(this, FPicturesDir);
     if (!chosen.isEmpty()) {
+        FPicturesDir = QFileInfo(chosen.front()).absolutePath();
         std::vector<std::string> files;
         for (const QString& file : chosen) {
             files.push_back(FileNameBytes(file));
@@ -224,25 +233,22 @@ bool TfrmMain::OpenSaver(const QString& fileName) {
     }
     // Everything is read and written out before a control changes, so that a refused file
     // leaves the wizard as it was.
-    TSaverSettings settings;
-    QString title;
-    TSaverFiles files;
+    TOpenedSaver saver;
     bool read = false;
     Guarded(this, [&] {
         TBusyCursor busy;
-        const TInstallerReader reader(fileName.toStdString());
-        settings = reader.Settings();
-        title = QString::fromStdString(reader.Title());
-        // 255 camera pictures take a while to write out: the window shows how far it got.
-        QProgressDialog progress(QStringLiteral("正在打开屏保..."),
-                                 QString(),
-                                 0,
-                                 reader.PictureCount() + (reader.HasSound() ? 1 : 0),
-                                 this);
-        progress.setWindowModality(Qt::WindowModal);
-        progress.setMinimumDuration(500);
-        files = WriteSaverFiles(
-            reader, DocumentsDir(), [&progress, step = 0]() mutable { progress.setValue(++step); });
+        std::unique_ptr<QProgressDialog> progress;
+        saver = ReadSaver(fileName, UserDocumentsDir(), [&progress, this](int done, int total) {
+            if (progress) {
+                progress->setValue(done);
+                return;
+            }
+            // 255 camera pictures take a while to write out: the window shows how far it got.
+            progress = std::make_unique<QProgressDialog>(
+                QStringLiteral("正在打开屏保..."), QString(), 0, total, this);
+            progress->setWindowModality(Qt::WindowModal);
+            progress->setMinimumDuration(500);
+        });
         read = true;
     });
     if (!read) {
@@ -252,22 +258,18 @@ bool TfrmMain::OpenSaver(const QString& fileName) {
     FSound->Stop();
     // The dialogs edit the record's captions, transitions and description in place; the
     // controls own the rest and write it back when the saver is created.
-    FSettings = settings;
-    edtTitle->setText(title);
-    cboImageSize->setCurrentIndex(settings.StretchImages != 0 ? 1 : 0);
-    udInterval->SetPosition(settings.IntervalSeconds);
-    (settings.SequentialOrder != 0 ? rdoSeqNor : rdoSeqRnd)->setChecked(true);
-    SetPanelColor(pnlBackColor, settings.BackColor);
-    SetPreviewColor(settings.BackColor);
-    SetSoundFile(FileNameBytes(files.Sound));
+    FSettings = saver.Settings;
+    edtTitle->setText(saver.Title);
+    ShowOptions(saver.Settings);
+    SetSoundFile(FileNameBytes(saver.Files.Sound));
     FPictures = TPictureList();
     std::vector<std::string> pictures;
-    for (const QString& picture : files.Pictures) {
+    for (const QString& picture : saver.Files.Pictures) {
         pictures.push_back(FileNameBytes(picture));
     }
     InsertPictures(pictures);
     edtCreate->setText(DefaultOutputName(QString::fromStdString(FOutputDir), FTitle));
-    if (Page->currentIndex() == 2) {
+    if (CurrentPage() == TWizardPage::Create) {
         EnterPage();
     }
     return true;
@@ -276,7 +278,7 @@ bool TfrmMain::OpenSaver(const QString& fileName) {
 void TfrmMain::InsertPictures(const std::vector<std::string>& files) {
     FPictures.Insert(files);
     ShowPictureList();
-    Guarded(this, [this] { UpdateThumbnail(); });
+    UpdateThumbnail();
 }
 
 void TfrmMain::PicturesDropped(const QList<QUrl>& urls) {
@@ -289,23 +291,6 @@ void TfrmMain::PicturesDropped(const QList<QUrl>& urls) {
         for (const std::string& sound : dropped.Sounds) {
             ignored << FileNameText(BaseName(sound));
         }
-        ShowRefusal(this, IgnoredFilesText(ignored + dropped.Others));
-    }
-}
-
-void TfrmMain::SoundDropped(const QList<QUrl>& urls) {
-    const TDroppedFiles dropped = SortDroppedFiles(urls);
-    QStringList ignored;
-    for (const std::string& file : dropped.Pictures) {
-        ignored << FileNameText(BaseName(file));
-    }
-    for (size_t i = 1; i < dropped.Sounds.size(); ++i) {
-        ignored << FileNameText(BaseName(dropped.Sounds[i]));
-    }
-    if (!dropped.Sounds.empty()) {
-        SetSoundFile(dropped.Sounds.front());
-    }
-    if (!ignored.isEmpty() || !dropped.Others.isEmpty()) {
         ShowRefusal(this, IgnoredFilesText(ignored + dropped.Others));
     }
 }
@@ -333,7 +318,7 @@ void TfrmMain::lstPicFilesClick() {
         return;
     }
     FPictures.Select(lstPicFiles->currentRow());
-    Guarded(this, [this] { UpdateThumbnail(); });
+    UpdateThumbnail();
 }
 
 bool TfrmMain::ListMouseEvent(const QMouseEvent* mouse) {
@@ -355,177 +340,32 @@ bool TfrmMain::ListMouseEvent(const QMouseEvent* mouse) {
 }
 
 void TfrmMain::chkPicPreviewClick() {
-    Guarded(this, [this] { UpdateThumbnail(); });
+    UpdateThumbnail();
 }
 
 void TfrmMain::UpdateThumbnail() {
-    // A newer request, or a hidden preview, makes any decode still under way stale.
-    const int request = ++FThumbnailRequest;
+    // A hidden preview makes any decode still under way stale.
     if (!chkPicPreview->isChecked()) {
+        FThumbnails->Cancel();
         imgPic->hide();
         return;
     }
-    const std::string file = FPictures.SelectedFile();
-    if (file.empty() || !IsRegularFile(file)) {
-        return;
-    }
-    struct TThumbnail {
-        QRect Place;
-        QImage Image;
-        std::exception_ptr Error;
-    };
-    auto thumbnail = std::make_shared<TThumbnail>();
-    const QSize area = pnlPicBack->size();
-    auto make = [file, area, thumbnail] {
-        TPicture picture;
-        picture.SetTargetSize(area.width(), area.height());
-        picture.LoadFromFile(file);
-        thumbnail->Place =
-            FitThumbnail(picture.Width(), picture.Height(), area.width(), area.height());
-        // Scaled once here rather than kept at full size: a camera picture would hold tens of
-        // megabytes for a thumbnail.
-        thumbnail->Image = picture.Graphic().Image().scaled(
-            thumbnail->Place.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    };
-    auto show = [this, thumbnail] {
-        imgPic->setGeometry(thumbnail->Place);
-        imgPic->setPixmap(QPixmap::fromImage(thumbnail->Image));
-        imgPic->show();
-    };
-    if (!FServices.Show.Worker) {
-        make();
-        show();
-        return;
-    }
-    // A camera picture takes most of a second to decode: the worker does it, and the window
-    // answers meanwhile.
-    FServices.Show.Worker->Post(
-        [make, thumbnail] {
-            try {
-                make();
-            } catch (...) {
-                thumbnail->Error = std::current_exception();
-            }
-        },
-        [this, alive = std::weak_ptr<char>(FAlive), request, thumbnail, show] {
-            if (!alive.lock() || request != FThumbnailRequest) {
-                return;
-            }
-            Guarded(this, [&] {
-                if (thumbnail->Error) {
-                    std::rethrow_exception(thumbnail->Error);
-                }
-                show();
-            });
-        });
+    FThumbnails->Load(FPictures.SelectedFile(), pnlPicBack->size());
 }
 
-void TfrmMain::btnSoundOpenClick() {
-    const QString file = FServices.Dialogs.OpenSound(this, QString::fromStdString(FProgramDir));
-    if (!file.isEmpty()) {
-        SetSoundFile(FileNameBytes(file));
-    }
-}
-
-std::string TfrmMain::SoundFile() const {
-    const QString text = edtSound->text();
-    return text == FileNameText(FSoundFile) ? FSoundFile : FileNameBytes(text);
-}
-
-void TfrmMain::SetSoundFile(const std::string& file) {
-    FSoundFile = file;
-    edtSound->setText(FileNameText(file));
-}
-
-void TfrmMain::btnSoundPlayClick() {
-    const std::string file = SoundFile();
-    if (IsRegularFile(file)) {
-        FSound->Play(file);
-    }
-}
-
-void TfrmMain::btnSoundStopClick() {
-    FSound->Stop();
-}
-
-void TfrmMain::btnSoundClearClick() {
-    btnSoundStop->click();
-    edtSound->clear();
-}
-
-void TfrmMain::btnTransitionsClick() {
-    TfrmTransitions* dialog = FForms.frmTransitions;
-    if (dialog != nullptr && dialog->EditTransitions(FSettings.Transitions)) {
-        dialog->WriteTransitions(FSettings.Transitions);
-    }
-}
-
-void TfrmMain::btnDescriptionClick() {
-    TfrmDescription* dialog = FForms.frmDescription;
-    if (dialog != nullptr && dialog->EditDescription(FSettings.Description)) {
-        dialog->WriteDescription(FSettings.Description);
-    }
-}
-
-void TfrmMain::pnlBackColorClick() {
-    PickPanelColor(pnlBackColor,
-                   [this](TColor initial) { return FServices.Dialogs.PickColor(this, initial); });
-    SetPreviewColor(PanelColor(pnlBackColor));
-}
-
-void TfrmMain::SetPreviewColor(TColor color) {
-    // A panel that changes its colour repaints itself in it, over whatever a show drew there.
-    SetPanelColor(pnlPreview, color);
-    pnlPreview->SetBackground(color);
-    pnlPreview->SyncImageSize();
-    TCanvas& canvas = pnlPreview->Canvas();
-    canvas.Brush().Reset();
-    canvas.Brush().Color = color;
-    canvas.FillRect(canvas.ClipRect());
-}
-
-void TfrmMain::CopyControlsToSettings() {
-    TWizardControls controls;
-    controls.Title = edtTitle->text();
-    controls.PictureCount = FPictures.Count();
-    controls.BackColor = PanelColor(pnlBackColor);
-    controls.ImageSizeIndex = cboImageSize->currentIndex();
-    controls.IntervalSeconds = static_cast<int16_t>(udInterval->Position());
-    controls.SequentialOrder = rdoSeqNor->isChecked();
-    controls.SoundFile = SoundFile();
-    ::CopyControlsToSettings(controls, FSettings);
+void TfrmMain::ShowThumbnail(const TThumbnail& thumbnail) {
+    imgPic->setGeometry(thumbnail.Place);
+    imgPic->setPixmap(QPixmap::fromImage(thumbnail.Image));
+    imgPic->show();
 }
 
 void TfrmMain::StartPanelPreview() {
-    if (FPanelSaver) {
-        return;
-    }
-    // The show composes its frames at screen size; a screen too large for memory leaves the
-    // panel without a preview and says so.
-    Guarded(this, [this] {
-        const QRect bounds = pnlPreview->geometry();
-        auto saver = std::make_unique<TCaScreenSaverMain>(pnlPreview->Canvas(),
-                                                          TRect{bounds.left(),
-                                                                bounds.top(),
-                                                                bounds.left() + bounds.width(),
-                                                                bounds.top() + bounds.height()},
-                                                          FSettings,
-                                                          FPictures.Files(),
-                                                          SoundFile(),
-                                                          true,
-                                                          FServices.Show);
-        FServices.SaverFlag.SetRunning(true);
-        FPanelSaver = std::move(saver);
-        FPanelSaver->Start();
-    });
+    // A screen too large for memory leaves the panel without a preview and says so.
+    Guarded(this, [this] { FPreview->Start(FSettings, FPictures.Files(), SoundFile()); });
 }
 
 void TfrmMain::StopPanelPreview() {
-    if (!FPanelSaver) {
-        return;
-    }
-    FServices.SaverFlag.SetRunning(false);
-    TCbScreenSaver::Stop(FPanelSaver);
+    FPreview->Stop();
 }
 
 void TfrmMain::btnPreviewClick() {
@@ -607,13 +447,13 @@ void TfrmMain::btnCreateClick() {
     if (!built) {
         return;
     }
-    // The folder opens first, so that when no file manager can show it the message says
-    // where the file is.
-    QString done = QStringLiteral("已经成功的完成!");
-    if (!FServices.FileBrowser.OpenFolder(FOutputDir)) {
-        done += QLatin1Char('\n') + QDir::toNativeSeparators(target);
-    }
-    ShowMessage(this, done, QStringLiteral("Kavro"));
+    // The message always names the file: a file manager that starts may still show nothing,
+    // and a target chosen elsewhere is not in the folder it opens.
+    FServices.FileBrowser.OpenFolder(FOutputDir);
+    ShowMessage(this,
+                QStringLiteral("已经成功的完成!\n") +
+                    QDir::toNativeSeparators(QFileInfo(target).absoluteFilePath()),
+                QStringLiteral("Kavro"));
     pbCreate->setValue(0);
 }
 

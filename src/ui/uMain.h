@@ -24,10 +24,15 @@ class QRadioButton;
 class QTabWidget;
 class QToolButton;
 class QUrl;
-class TCbScreenSaver;
 class TCdSound;
+class TPanelPreview;
+class TThumbnailLoader;
 class TUpDown;
 class TWidgetCanvas;
+struct TThumbnail;
+
+// The wizard's pages, in the tab control's order.
+enum class TWizardPage { Pictures, Options, Create };
 
 // The main window: a three-page wizard that collects pictures and a title, options, and then
 // previews the screensaver and writes its installer. Owns the one settings record.
@@ -45,7 +50,7 @@ public:
     const std::string& ProgramDir() const { return FProgramDir; }
     const std::string& OutputDir() const { return FOutputDir; }
     const QString& Title() const { return FTitle; }
-    bool PanelPreviewRunning() const { return FPanelSaver != nullptr; }
+    bool PanelPreviewRunning() const;
 
     // Enabling rules, run whenever the application is about to wait for events.
     void actCheckUpdate();
@@ -96,11 +101,16 @@ private:
     void CreatePicturesPage(QWidget* page);
     void CreateOptionsPage(QWidget* page);
     void CreateCreatePage(QWidget* page);
-    void LeavePage(int index);
+    QWidget* PageWidget(TWizardPage page) const;
+    TWizardPage CurrentPage() const;
+    void LeavePage(TWizardPage page);
     void EnterPage();
     void SwitchPage(int delta);
     void ShowPictureList();
     void InsertPictures(const std::vector<std::string>& files);
+    void ShowThumbnail(const TThumbnail& thumbnail);
+    // Sets the controls of the options page from an opened saver's record.
+    void ShowOptions(const TSaverSettings& settings);
     // The sound file's name as bytes: those it was chosen or dropped with while the edit shows
     // them, else the bytes of what the edit holds.
     std::string SoundFile() const;
@@ -122,14 +132,14 @@ private:
     TGbkWarning FTitleGbk;
     TPictureList FPictures;
     std::unique_ptr<TCdSound> FSound;
-    std::unique_ptr<TCbScreenSaver> FPanelSaver;
-    // Thumbnails decoded on the worker: only the latest request is shown, and none after the
-    // window has gone.
-    int FThumbnailRequest = 0;
-    std::shared_ptr<char> FAlive = std::make_shared<char>();
+    std::unique_ptr<TPanelPreview> FPreview;
+    std::unique_ptr<TThumbnailLoader> FThumbnails;
+    // Where "插入图片" opens its dialog: the user's pictures folder until pictures are chosen,
+    // then the folder they were chosen in.
+    QString FPicturesDir;
     // The page whose LeavePage is still due; the tab control has already switched when it
     // tells us about a change.
-    int FPageIndex = 0;
+    TWizardPage FPage = TWizardPage::Pictures;
     bool FSwitching = false;
     bool FFillingList = false;
     // The list's current entry when the left button went down on it.

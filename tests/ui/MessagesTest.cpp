@@ -4,7 +4,7 @@
 #include <QTest>
 #include <stdexcept>
 
-#include "ui/DialogDriver.h"
+#include "support/DialogDriver.h"
 
 class MessagesTest : public QObject {
     Q_OBJECT

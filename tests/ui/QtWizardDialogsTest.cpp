@@ -5,8 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/WhenModal.h"
 #include "ui/QtWizardDialogs.h"
-#include "ui/WhenModal.h"
 
 class TQtWizardDialogsTest : public QObject {
     Q_OBJECT

@@ -5,10 +5,10 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "support/WhenModal.h"
 #include "ui/BaFunction.h"
 #include "ui/Glyphs.h"
 #include "ui/UpDown.h"
-#include "ui/WhenModal.h"
 
 class TWizardControlsTest : public QObject {
     Q_OBJECT

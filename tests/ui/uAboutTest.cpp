@@ -3,7 +3,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "ui/DialogDriver.h"
+#include "support/DialogDriver.h"
 #include "ui/uAbout.h"
 
 class AboutWindowTest : public QObject {

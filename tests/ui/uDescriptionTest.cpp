@@ -5,7 +5,7 @@
 #include <QTest>
 #include <cstring>
 
-#include "ui/DialogDriver.h"
+#include "support/DialogDriver.h"
 #include "ui/uDescription.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <QTranslator>
 #include <cstring>
 
-#include "ui/DialogDriver.h"
+#include "support/DialogDriver.h"
 #include "ui/uText.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <QTest>
 #include <cstring>
 
-#include "ui/DialogDriver.h"
+#include "support/DialogDriver.h"
 #include "ui/uTransitions.h"
 
 class TransitionsDialogTest : public QObject {
