@@ -165,6 +165,9 @@ private:
     TUpDown* udInterval;
     QRadioButton* rdoSeqNor;
     QRadioButton* rdoSeqRnd;
+    QComboBox* cboTransitionTime;
+    QCheckBox* chkPanZoom;
+    QCheckBox* chkBlurFill;
     QFrame* pnlBackColor;
     QPushButton* btnTransitions;
     QPushButton* btnDescription;
