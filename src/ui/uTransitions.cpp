@@ -46,6 +46,16 @@ TfrmTransitions::TfrmTransitions(QWidget* parent) : QDialog(parent) {
     btnOK = MakeOkButton(this, QRect(464, 159, 75, 25), false);
     BitBtn2 = MakeCancelButton(this, QRect(552, 159, 75, 25));
     connect(btnOK, &QPushButton::clicked, this, &TfrmTransitions::btnOKClick);
+    btnSelectAll = new QPushButton(QStringLiteral("全选"), this);
+    btnSelectAll->setObjectName("btnSelectAll");
+    btnSelectAll->setGeometry(8, 159, 75, 25);
+    btnSelectAll->setAutoDefault(false);
+    btnSelectNone = new QPushButton(QStringLiteral("全不选"), this);
+    btnSelectNone->setObjectName("btnSelectNone");
+    btnSelectNone->setGeometry(90, 159, 75, 25);
+    btnSelectNone->setAutoDefault(false);
+    connect(btnSelectAll, &QPushButton::clicked, this, &TfrmTransitions::btnSelectAllClick);
+    connect(btnSelectNone, &QPushButton::clicked, this, &TfrmTransitions::btnSelectNoneClick);
 
     FormCreate();
 }
@@ -92,6 +102,18 @@ bool TfrmTransitions::NoneSelected() const {
         }
     }
     return true;
+}
+
+void TfrmTransitions::btnSelectAllClick() {
+    for (QCheckBox* box : FChecks) {
+        box->setChecked(true);
+    }
+}
+
+void TfrmTransitions::btnSelectNoneClick() {
+    for (QCheckBox* box : FChecks) {
+        box->setChecked(false);
+    }
 }
 
 void TfrmTransitions::btnOKClick() {

@@ -34,9 +34,14 @@ public:
 private:
     void FormCreate();
     void btnOKClick();
+    // Tick or untick all 23 boxes at once.
+    void btnSelectAllClick();
+    void btnSelectNoneClick();
 
     // Boxes 1 to 23; entry k stands for effect k + 1.
     std::array<QCheckBox*, TransitionCount + MoreTransitionCount> FChecks{};
     QPushButton* btnOK;
     QPushButton* BitBtn2;
+    QPushButton* btnSelectAll;
+    QPushButton* btnSelectNone;
 };

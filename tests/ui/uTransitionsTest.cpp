@@ -104,6 +104,24 @@ private slots:
         QVERIFY(!extras.MoreTransitions[0] && extras.MoreTransitions[1] &&
                 !extras.MoreTransitions[2]);
 
+        // Select all and none take the three in too.
+        int ticked = -1;
+        WhileOpen(dialog, [&] {
+            dialog->findChild<QPushButton*>("btnSelectAll")->click();
+            ticked = 0;
+            for (int number = 1; number <= TransitionCount + MoreTransitionCount; ++number) {
+                ticked += Box(number)->isChecked();
+            }
+            dialog->findChild<QPushButton*>("btnSelectNone")->click();
+            QVERIFY(dialog->NoneSelected());
+            dialog->findChild<QPushButton*>("btnOK")->click();
+            QVERIFY(dialog->isVisible());
+            dialog->findChild<QPushButton*>("BitBtn2")->click();
+        });
+        QVERIFY(!dialog->EditTransitions(flags, extras));
+        QCOMPARE(ticked, 23);
+        QCOMPARE(messages.Texts.size(), 2);
+
         extras.NoClassicTransitions = true;
         std::memset(flags, 1, sizeof flags);
         bool anyOfTwenty = true, second = false;
