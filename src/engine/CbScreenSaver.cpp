@@ -7,6 +7,7 @@
 #include "engine/CcTransition.h"
 #include "engine/CdSound.h"
 #include "engine/CePanZoom.h"
+#include "engine/DateStamp.h"
 #include "toolkit/Backdrop.h"
 #include "toolkit/Bitmap.h"
 #include "toolkit/FrameClock.h"
@@ -437,6 +438,7 @@ void TCbScreenSaver::PrepareNext() {
                 if (!place.IsEmpty()) {
                     auto fitted = std::make_shared<TBitmap>(place.Width(), place.Height());
                     fitted->Canvas().StretchDraw(fitted->Canvas().ClipRect(), *picture);
+                    fitted->TakenOn = picture->TakenOn;
                     decode->Place = place;
                     decode->Fitted = true;
                     picture = std::move(fitted);
@@ -490,6 +492,7 @@ void TCbScreenSaver::ComposeFrame() {
         std::rethrow_exception(decode->Error);
     }
     const bool blur = FExtras.Fill == TShowExtras::fmBlur;
+    TDateTaken takenOn;
     if (decode && decode->Fitted) {
         FShownBackdrop = decode->Backdrop;
         if (FShownBackdrop) {
@@ -498,6 +501,7 @@ void TCbScreenSaver::ComposeFrame() {
         FShownPlace = decode->Place;
         FShownPicture = decode->Picture;
         canvas.Draw(decode->Place.Left, decode->Place.Top, *decode->Picture);
+        takenOn = decode->Picture->TakenOn;
     } else {
         const TBitmap& g =
             decode && decode->Picture ? *decode->Picture : GetPicture(FPictureIndex - 1);
@@ -524,8 +528,14 @@ void TCbScreenSaver::ComposeFrame() {
                                 ? decode->Picture
                                 : std::shared_ptr<const TBitmap>(std::shared_ptr<void>(), &g);
         }
+        takenOn = g.TakenOn;
     }
-    DrawCaption(FSettings.PictureTexts[FPictureIndex - 1]);
+    const TSaverPictureText& slot = FSettings.PictureTexts[FPictureIndex - 1];
+    DrawCaption(slot);
+    // A caption of the picture's own takes the place of its date.
+    if (FExtras.ShowDates && slot.Text[0] == '\0') {
+        DrawDateStamp(*FFrameBitmap, takenOn, FExtras.DateCorner);
+    }
 }
 
 void TCbScreenSaver::DrawCaption(const TSaverPictureText& slot) {

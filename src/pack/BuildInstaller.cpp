@@ -8,6 +8,8 @@
 #include <system_error>
 
 #include "pack/CaPackSetup.h"
+#include "pack/PictureShrink.h"
+#include "settings/ShowExtras.h"
 
 void BuildInstaller(const std::string& targetPath,
                     const std::string& titleBytes,
@@ -17,6 +19,20 @@ void BuildInstaller(const std::string& targetPath,
                     const std::string& soundFile,
                     const std::string& outputDir,
                     const std::function<void()>& progressStep) {
+    // The shrinking starts at once, so that the stubs are appended while it runs.
+    std::unique_ptr<TPictureShrinker> shrinker;
+    if (ReadShowExtras(settings).ShrinkPictures) {
+        shrinker = std::make_unique<TPictureShrinker>(pictureFiles, TPictureShrinker::Threads());
+    }
+    TCaPackImages::TReplacement replace;
+    if (shrinker) {
+        replace = [&](int index, std::string& bytes, std::string& ext) {
+            TShrunkPicture picture = shrinker->Take(index, progressStep);
+            bytes = std::move(picture.Bytes);
+            ext = std::move(picture.Ext);
+            return picture.Shrunk;
+        };
+    }
     auto setup = std::make_unique<TCaPackSetup>(titleBytes, programDir);
     setup->AddIeStub();
     progressStep();
@@ -26,7 +42,8 @@ void BuildInstaller(const std::string& targetPath,
     progressStep();
     setup->AddSettings(settings);
     progressStep();
-    setup->AddImagePack(pictureFiles);
+    setup->AddImagePackWith(pictureFiles, replace);
+    shrinker.reset();
     progressStep();
     setup->AddSound(soundFile);
     progressStep();
@@ -48,4 +65,8 @@ void BuildInstaller(const std::string& targetPath,
     progressStep();
     setup.reset();
     progressStep();
+}
+
+int BuildSteps(const TSaverSettings& settings, int pictureCount) {
+    return BuildInstallerSteps + (ReadShowExtras(settings).ShrinkPictures ? pictureCount : 0);
 }

@@ -2,12 +2,18 @@
 
 #include <sys/stat.h>
 
+#include <climits>
 #include <stdexcept>
 
 #include "settings/SaverSettings.h"
 #include "toolkit/FileExt.h"
 
 void TCaPackImages::AddImages(const std::vector<std::string>& fileNames) {
+    AddImagesWith(fileNames, {});
+}
+
+void TCaPackImages::AddImagesWith(const std::vector<std::string>& fileNames,
+                                  const TReplacement& replace) {
     // The count is one byte and entry 255 stays free: more names would wrap or overrun it.
     if (fileNames.size() > MaxPictures) {
         throw std::invalid_argument("an image pack holds at most 255 pictures");
@@ -24,9 +30,29 @@ void TCaPackImages::AddImages(const std::vector<std::string>& fileNames) {
     }
     Reserve(total);
     FImageCount = static_cast<uint8_t>(fileNames.size());
+    std::string bytes, ext;
     for (size_t k = 0; k < fileNames.size(); ++k) {
-        AddImage(static_cast<int>(k), fileNames[k]);
+        const int index = static_cast<int>(k);
+        if (replace && replace(index, bytes, ext)) {
+            AddImageBytes(index, bytes, ext);
+        } else {
+            AddImage(index, fileNames[k]);
+        }
     }
+}
+
+void TCaPackImages::AddImageBytes(int index, const std::string& bytes, const std::string& ext) {
+    if (index < 0 || index >= ImagePackEntryCount) {
+        throw std::out_of_range("image pack entry out of range");
+    }
+    if (bytes.size() > static_cast<size_t>(INT32_MAX)) {
+        throw std::length_error("picture too large for the pack");
+    }
+    TImagePackEntry& entry = FEntries[index];
+    entry.Offset = FSize;
+    AddBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+    entry.Size = static_cast<int32_t>(bytes.size());
+    WriteFieldUtf8(entry.Ext, ext);
 }
 
 void TCaPackImages::AddImage(int index, const std::string& fileName) {

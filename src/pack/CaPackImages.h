@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,9 +12,17 @@
 // finds from the pack's end.
 class TCaPackImages : public TCaPack {
 public:
+    // What goes into the pack in place of picture index's file: true with its bytes and
+    // extension, false for the file as it is.
+    using TReplacement = std::function<bool(int index, std::string& bytes, std::string& ext)>;
+
     // Packs the pictures in list order; at most 255 names.
     void AddImages(const std::vector<std::string>& fileNames);
+    // The same, with some pictures' bytes replaced.
+    void AddImagesWith(const std::vector<std::string>& fileNames, const TReplacement& replace);
     void AddImage(int index, const std::string& fileName);
+    // Packs bytes that stand for picture index, with their extension.
+    void AddImageBytes(int index, const std::string& bytes, const std::string& ext);
     // Appends the picture count, the 256 entries and the directory's length.
     void AddDirectory();
 

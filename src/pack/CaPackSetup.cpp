@@ -46,11 +46,16 @@ void TCaPackSetup::AddSettings(const TSaverSettings& settings) {
 }
 
 void TCaPackSetup::AddImagePack(const std::vector<std::string>& pictureFiles) {
+    AddImagePackWith(pictureFiles, {});
+}
+
+void TCaPackSetup::AddImagePackWith(const std::vector<std::string>& pictureFiles,
+                                    const TCaPackImages::TReplacement& replace) {
     auto images = std::make_unique<TCaPackImages>();
     // The pack must leave room for the rest of this file, so it fails before reading too much.
     images->SetSizeLimit(SizeLimit() - FSize - InstallerTailLength);
     images->AddMarker();
-    images->AddImages(pictureFiles);
+    images->AddImagesWith(pictureFiles, replace);
     images->AddDirectory();
 
     // The pictures are held twice only while the pack is copied, into room made for it and

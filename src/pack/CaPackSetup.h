@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "pack/CaPack.h"
+#include "pack/CaPackImages.h"
 #include "pack/InstallerFormat.h"
 #include "settings/SaverSettings.h"
 
@@ -21,6 +22,9 @@ public:
     void AddUiStub();
     void AddSettings(const TSaverSettings& settings);
     void AddImagePack(const std::vector<std::string>& pictureFiles);
+    // The same, with some pictures' bytes replaced.
+    void AddImagePackWith(const std::vector<std::string>& pictureFiles,
+                          const TCaPackImages::TReplacement& replace);
     // An empty name adds no sound; any other name must be a readable file.
     void AddSound(const std::string& soundFile);
     // Appends the trailer and its length.

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "toolkit/Canvas.h"
+#include "toolkit/DateTaken.h"
 
 // An off-screen RGB raster with its own canvas; also a graphic that canvases can draw.
 class TBitmap {
@@ -24,6 +25,10 @@ public:
 
     QImage& Image() { return FImage; }
     const QImage& Image() const { return FImage; }
+
+    // The day the photo these pixels came from was taken, where a picture loader found it; it
+    // travels with the pixels to whoever draws them.
+    TDateTaken TakenOn;
 
 private:
     // The pixels live in FBuffer so that a smaller size reuses it; FImage views it, and every

@@ -87,3 +87,26 @@ std::string THeifPicture::Decode() {
     }
     return {};
 }
+
+std::string THeifPicture::ExifTiff() const {
+    if (!FHandle) {
+        return {};
+    }
+    heif_item_id id = 0;
+    if (heif_image_handle_get_list_of_metadata_block_IDs(FHandle, "Exif", &id, 1) < 1) {
+        return {};
+    }
+    const size_t size = heif_image_handle_get_metadata_size(FHandle, id);
+    std::string block(size, '\0');
+    if (size < 4 ||
+        heif_image_handle_get_metadata(FHandle, id, block.data()).code != heif_error_Ok) {
+        return {};
+    }
+    // The block opens with the big-endian offset of the TIFF header after these four bytes.
+    const auto* p = reinterpret_cast<const unsigned char*>(block.data());
+    const size_t offset = (size_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+    if (offset > size - 4) {
+        return {};
+    }
+    return block.substr(4 + offset);
+}

@@ -28,6 +28,9 @@ public:
     bool HasAlpha() const { return FHasAlpha; }
     const uint8_t* Row(int y) const { return FPlane + static_cast<ptrdiff_t>(y) * FStride; }
 
+    // The TIFF block of the primary picture's EXIF metadata, or empty; after a successful Open.
+    std::string ExifTiff() const;
+
     // Whether the first bytes are those of a HEIF container (HEIC, HEIF, AVIF).
     static bool Sniff(const unsigned char* data, size_t size);
 

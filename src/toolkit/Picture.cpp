@@ -206,7 +206,8 @@ uint32_t Over(uint32_t argb, uint32_t back) {
 }
 
 // Sizes bitmap for the upright picture and writes the stored rows into it, each row fetched as
-// ARGB32 by fetch(y, row), transparent pixels drawn over back.
+// ARGB32 by fetch(y, row), transparent pixels drawn over back; or, with transparent given, kept
+// as they are, *transparent then telling whether any pixel is not opaque.
 template <class TFetch>
 void Compose(TBitmap& bitmap,
              int storedWidth,
@@ -214,6 +215,7 @@ void Compose(TBitmap& bitmap,
              int orientation,
              bool alpha,
              TColor back,
+             bool* transparent,
              TFetch&& fetch) {
     const bool swap = SwapsSides(orientation);
     bitmap.SetSize(swap ? storedHeight : storedWidth, swap ? storedWidth : storedHeight);
@@ -223,7 +225,11 @@ void Compose(TBitmap& bitmap,
     for (int y = 0; y < storedHeight; ++y) {
         fetch(y, row.data());
         for (uint32_t& p : row) {
-            p = alpha ? Over(p, backRgb) : p | 0xFF000000u;
+            if (alpha && transparent) {
+                *transparent = *transparent || (p >> 24) != 0xFF;
+            } else {
+                p = alpha ? Over(p, backRgb) : p | 0xFF000000u;
+            }
         }
         WriteStoredRow(bitmap.Image(), orientation, storedWidth, storedHeight, y, row.data());
     }
@@ -264,11 +270,14 @@ void LoadJpeg(const unsigned char* data,
     }
     CheckSize(fileName, jpeg.Info.image_width, jpeg.Info.image_height);
     int orientation = 1;
+    bitmap.TakenOn = {};
     for (jpeg_saved_marker_ptr m = jpeg.Info.marker_list; m != nullptr; m = m->next) {
         if (m->marker == JPEG_APP0 + 1) {
-            orientation = OrientationFromExifSegment(m->data, m->data_length);
-            if (orientation != 1) {
-                break;
+            if (orientation == 1) {
+                orientation = OrientationFromExifSegment(m->data, m->data_length);
+            }
+            if (!bitmap.TakenOn.Known()) {
+                bitmap.TakenOn = DateTakenFromExifSegment(m->data, m->data_length);
             }
         }
     }
@@ -324,6 +333,7 @@ void LoadJpeg(const unsigned char* data,
 }
 
 void LoadBmp(const unsigned char* data, size_t size, const std::string& fileName, TBitmap& bitmap) {
+    bitmap.TakenOn = {};
     TBmpHeader header;
     std::string reason = ReadBmpHeader(data, size, header);
     // A picture too large is refused for that, whatever else is wrong with it.
@@ -349,6 +359,7 @@ void LoadWithQt(const unsigned char* data,
                 int boxWidth,
                 int boxHeight,
                 TColor back,
+                bool* transparent,
                 TBitmap& bitmap) {
     const QByteArray format = decoder == TPictureDecoder::Png ? "png" : "webp";
     const char* name = decoder == TPictureDecoder::Png ? "PNG" : "WebP";
@@ -379,6 +390,7 @@ void LoadWithQt(const unsigned char* data,
         QImageReader::setAllocationLimit(static_cast<int>(MaxBytes >> 20));
     }
     const int orientation = OrientationFromContainer(data, size);
+    bitmap.TakenOn = DateTakenFromContainer(data, size);
     int neededWidth, neededHeight;
     if (NeededSize(stored.width(),
                    stored.height(),
@@ -402,6 +414,7 @@ void LoadWithQt(const unsigned char* data,
             orientation,
             alpha,
             back,
+            transparent,
             [&](int y, uint32_t* row) {
                 std::memcpy(row, decoded.constScanLine(y), decoded.width() * sizeof(uint32_t));
             });
@@ -411,6 +424,7 @@ void LoadHeif(const unsigned char* data,
               size_t size,
               const std::string& fileName,
               TColor back,
+              bool* transparent,
               TBitmap& bitmap) {
     THeifPicture heif;
     int width = 0, height = 0;
@@ -424,15 +438,25 @@ void LoadHeif(const unsigned char* data,
         Fail(fileName, reason);
     }
     CheckSize(fileName, heif.Width(), heif.Height());
+    const std::string exif = heif.ExifTiff();
+    bitmap.TakenOn =
+        DateTakenFromTiff(reinterpret_cast<const unsigned char*>(exif.data()), exif.size());
     const bool alpha = heif.HasAlpha();
     const int channels = alpha ? 4 : 3;
-    Compose(bitmap, heif.Width(), heif.Height(), 1, alpha, back, [&](int y, uint32_t* row) {
-        const uint8_t* s = heif.Row(y);
-        for (int x = 0; x < heif.Width(); ++x, s += channels) {
-            const uint32_t a = alpha ? s[3] : 255;
-            row[x] = (a << 24) | (s[0] << 16) | (s[1] << 8) | s[2];
-        }
-    });
+    Compose(bitmap,
+            heif.Width(),
+            heif.Height(),
+            1,
+            alpha,
+            back,
+            transparent,
+            [&](int y, uint32_t* row) {
+                const uint8_t* s = heif.Row(y);
+                for (int x = 0; x < heif.Width(); ++x, s += channels) {
+                    const uint32_t a = alpha ? s[3] : 255;
+                    row[x] = (a << 24) | (s[0] << 16) | (s[1] << 8) | s[2];
+                }
+            });
 }
 
 // The decoder the content asks for, whatever the extension says; fallback when none is known.
@@ -486,6 +510,7 @@ void TPicture::LoadFromFile(const std::string& fileName) {
     const bool jpeg = std::fread(head, 1, 3, file.get()) == 3 && head[0] == 0xFF &&
                       head[1] == 0xD8 && head[2] == 0xFF;
     if (jpeg) {
+        FTransparent = false;
         std::rewind(file.get());
         LoadJpeg(nullptr, 0, file.get(), fileName, FTargetWidth, FTargetHeight, FBitmap);
         return;
@@ -503,6 +528,7 @@ void TPicture::LoadFromBytes(const void* data,
                              std::string_view ext,
                              const std::string& displayName) {
     const TPictureFormat& format = CheckExtension(ext, displayName);
+    FTransparent = false;
     const auto* bytes = static_cast<const unsigned char*>(data);
     switch (DecoderByContent(bytes, size, format.Decoder)) {
         case TPictureDecoder::Jpeg:
@@ -520,10 +546,16 @@ void TPicture::LoadFromBytes(const void* data,
                        FTargetWidth,
                        FTargetHeight,
                        FBackColor,
+                       FKeepTransparency ? &FTransparent : nullptr,
                        FBitmap);
             break;
         case TPictureDecoder::Heif:
-            LoadHeif(bytes, size, displayName, FBackColor, FBitmap);
+            LoadHeif(bytes,
+                     size,
+                     displayName,
+                     FBackColor,
+                     FKeepTransparency ? &FTransparent : nullptr,
+                     FBitmap);
             break;
     }
 }

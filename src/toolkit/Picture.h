@@ -48,6 +48,12 @@ public:
         FBackColor = other.FBackColor;
     }
 
+    // Keeps transparent pixels as they are instead of drawing them over the back colour: the
+    // bitmap's pixels then carry their alpha in the top byte, to be read as ARGB32 when
+    // Transparent says that any pixel is not opaque. For re-encoding, not for drawing.
+    void SetKeepTransparency(bool keep) { FKeepTransparency = keep; }
+    bool Transparent() const { return FTransparent; }
+
     int Width() const { return FBitmap.Width(); }
     int Height() const { return FBitmap.Height(); }
     const TBitmap& Graphic() const { return FBitmap; }
@@ -58,4 +64,6 @@ private:
     int FTargetWidth = 0;
     int FTargetHeight = 0;
     TColor FBackColor = clWhite;
+    bool FKeepTransparency = false;
+    bool FTransparent = false;
 };

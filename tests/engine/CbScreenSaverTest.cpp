@@ -339,6 +339,87 @@ INSTANTIATE_TEST_SUITE_P(Orders,
                                            ScreenCase{"Shuffle", false, true}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
+// ---- The date a photo was taken
+
+class DateTest : public ShowTest {
+protected:
+    void ShowDates(TTextPosition corner) {
+        TShowExtras extras;
+        extras.ShowDates = true;
+        extras.DateCorner = corner;
+        WriteShowExtras(Settings, extras);
+    }
+
+    // Where the target's white pixels lie, the date's letters being white.
+    TRect WhiteBounds() {
+        TRect r{Target->Width(), Target->Height(), -1, -1};
+        for (int y = 0; y < Target->Height(); ++y) {
+            for (int x = 0; x < Target->Width(); ++x) {
+                const TColor c = Target->Pixels(x, y);
+                if (ColorRed(c) > 235 && ColorGreen(c) > 235 && ColorBlue(c) > 235) {
+                    r = {std::min(r.Left, x),
+                         std::min(r.Top, y),
+                         std::max(r.Right, x + 1),
+                         std::max(r.Bottom, y + 1)};
+                }
+            }
+        }
+        return r.Right < 0 ? TRect{} : r;
+    }
+};
+
+TEST_F(DateTest, EachCornerHoldsTheDate) {
+    const int w = 600, h = 300;
+    for (int corner = tpTopLeft; corner <= tpBottomRight; ++corner) {
+        SCOPED_TRACE(corner);
+        InitSaverSettings(Settings);
+        Settings.SequentialOrder = 1;
+        Settings.StretchImages = 1;
+        OnlyEffect(9);
+        ShowDates(static_cast<TTextPosition>(corner));
+        SetPictures(1, w, h);
+        Pictures[0]->TakenOn = {2024, 5, 3};
+        Make(w, h);
+        Owner->Start();
+        ASSERT_TRUE(Timer().Fire());
+        const TRect date = WhiteBounds();
+        ASSERT_FALSE(date.IsEmpty());
+        const int centreX = (date.Left + date.Right) / 2, centreY = (date.Top + date.Bottom) / 2;
+        EXPECT_EQ(centreX * 3 / w, corner % 3) << centreX;
+        EXPECT_EQ(centreY * 2 / h, corner <= tpTopRight ? 0 : 1) << centreY;
+        // Letters a thirtieth of the screen high, well inside it.
+        EXPECT_GE(date.Height(), h / 30 / 2);
+        EXPECT_LE(date.Height(), h / 30 * 2);
+        EXPECT_GT(date.Left, 0);
+        EXPECT_LT(date.Right, w);
+        TCbScreenSaver::Stop(Owner);
+    }
+}
+
+TEST_F(DateTest, OnlyPicturesWithADateAndWithoutACaptionShowOne) {
+    ShowDates(tpBottomRight);
+    SetPictures(3, 400, 300);
+    Pictures[0]->TakenOn = {2024, 5, 3};
+    Pictures[1]->TakenOn = {2024, 5, 3};
+    WriteFieldText(Settings.PictureTexts[1].Text, "Own caption");
+    Make(400, 300);
+    Owner->Start();
+    std::vector<bool> dated;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_TRUE(Timer().Fire());
+        dated.push_back(!WhiteBounds().IsEmpty());
+    }
+    EXPECT_EQ(dated, (std::vector<bool>{true, false, false}));
+
+    // Without the choice no date appears.
+    TCbScreenSaver::Stop(Owner);
+    WriteShowExtras(Settings, TShowExtras{});
+    Make(400, 300);
+    Owner->Start();
+    ASSERT_TRUE(Timer().Fire());
+    EXPECT_TRUE(WhiteBounds().IsEmpty());
+}
+
 // ---- Timer
 
 struct IntervalCase {

@@ -12,6 +12,7 @@ namespace {
 // What reached the window's side: the thumbnails shown and the errors' messages.
 struct TArrivals {
     QList<QRect> Places;
+    QList<QSize> Sizes;
     QList<QRgb> Colors;  // the thumbnail's pixel at (1, 1)
     QStringList Errors;
 };
@@ -21,6 +22,7 @@ std::unique_ptr<TThumbnailLoader> MakeLoader(TWorker* worker, TArrivals& arrival
         worker,
         [&arrivals](const TThumbnail& thumbnail) {
             arrivals.Places << thumbnail.Place;
+            arrivals.Sizes << thumbnail.Image.size();
             arrivals.Colors << thumbnail.Image.pixel(1, 1);
         },
         [&arrivals](std::exception_ptr error) {
@@ -87,19 +89,15 @@ void TThumbnailLoaderTest::placesAndScales() {
     QFETCH(QSize, picture);
     QFETCH(QRect, expected);
     QFETCH(bool, onWorker);
-    QRect shownSize;
-    auto loader = std::make_unique<TThumbnailLoader>(
-        onWorker ? &FWorker : nullptr,
-        [&shownSize](const TThumbnail& thumbnail) {
-            shownSize = QRect(thumbnail.Place.topLeft(), thumbnail.Image.size());
-        },
-        [](std::exception_ptr) { QFAIL("no error expected"); });
+    auto loader = MakeLoader(onWorker ? &FWorker : nullptr, FArrivals);
     loader->Load(Picture("p.bmp", picture, qRgb(255, 0, 0)), Area);
     QCOMPARE(FWorker.Jobs.size(), size_t(onWorker ? 1 : 0));
-    QCOMPARE(shownSize.isNull(), onWorker);
+    QCOMPARE(FArrivals.Places.isEmpty(), onWorker);
     FWorker.RunNext();
+    QCOMPARE(FArrivals.Places, QList<QRect>({expected}));
     // The image is scaled to its place, not kept at the picture's size.
-    QCOMPARE(shownSize, expected);
+    QCOMPARE(FArrivals.Sizes, QList<QSize>({expected.size()}));
+    QVERIFY(FArrivals.Errors.isEmpty());
 }
 
 void TThumbnailLoaderTest::onlyTheLatestRequestArrives() {
