@@ -149,6 +149,7 @@ TCbScreenSaver::TCbScreenSaver(TCanvas& targetCanvas,
         FFrameClock->OnFrame = [this] { Frame(); };
         if (FExtras.PanZoom) {
             FMotion = std::make_unique<TCePanZoom>();
+            FBareFrame = std::make_unique<TBitmap>(sw, sh);
             FMotionBackground =
                 std::make_shared<TBitmap>(FTargetBitmap->Width(), FTargetBitmap->Height());
         }
@@ -343,8 +344,8 @@ void TCbScreenSaver::MotionFrame() {
 }
 
 // Plans the movement of the picture just composed and draws its first moment into the target
-// bitmap, so that the effect reveals the picture where it starts to move. The captions are
-// taken from the composed frame and stay as they are there.
+// bitmap, so that the effect reveals the picture where it starts to move. The caption and
+// the date are taken from the composed frame and stay as they are there.
 void TCbScreenSaver::BeginMotion() {
     TBitmap& still = *FTargetBitmap;
     const int tw = still.Width();
@@ -378,13 +379,7 @@ void TCbScreenSaver::BeginMotion() {
     // A pan goes at most about a pixel a frame at 60 frames a second.
     const double reach = FIntervalMs / FastestFrameMs;
     FMotion->Begin(std::move(picture), rest, FMotionBackground, tw, th, reach, FMotionRandom);
-    for (const TRect& r : FStillRects) {
-        FMotion->AddStill(TRect{static_cast<int>(std::floor(r.Left * fx)),
-                                static_cast<int>(std::floor(r.Top * fy)),
-                                static_cast<int>(std::ceil(r.Right * fx)),
-                                static_cast<int>(std::ceil(r.Bottom * fy))},
-                          still);
-    }
+    FMotion->AddStills(*FBareFrame, *FFrameBitmap, still);
     FMotion->Draw(still.Canvas(), 0);
     const double travel = std::max(FMotion->Travel(), 1e-9);
     FMotionSpacing = std::clamp(FIntervalMs / travel, FastestFrameMs, SlowestFrameMs);
@@ -475,7 +470,6 @@ void TCbScreenSaver::ComposeFrame() {
     TCanvas& canvas = FFrameBitmap->Canvas();
     FShownPicture.reset();
     FShownBackdrop.reset();
-    FStillRects.clear();
     if (FPictureIndex == 0) {
         canvas.Draw(0, 0, *FTitleBitmap);
         return;
@@ -530,6 +524,9 @@ void TCbScreenSaver::ComposeFrame() {
         }
         takenOn = g.TakenOn;
     }
+    if (FMotion) {
+        FBareFrame->Canvas().Draw(0, 0, *FFrameBitmap);
+    }
     const TSaverPictureText& slot = FSettings.PictureTexts[FPictureIndex - 1];
     DrawCaption(slot);
     // A caption of the picture's own takes the place of its date.
@@ -577,9 +574,6 @@ void TCbScreenSaver::DrawCaption(const TSaverPictureText& slot) {
                 break;
             default:
                 break;
-        }
-        if (FMotion) {
-            FStillRects.push_back(canvas.TextBounds(x, y, line));
         }
         canvas.TextOut(x, y, line);
         y += RoundToEven(lh * 1.5);

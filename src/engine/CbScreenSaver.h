@@ -129,12 +129,13 @@ private:
     // Lets a decode that ends after the show has gone find that out.
     std::shared_ptr<TCbScreenSaver*> FAlive;
 
-    // The picture of the frame composed last, where it lies on the frame, the blurred
-    // background under it and where its caption went: what pan and zoom moves.
+    // The picture of the frame composed last, where it lies on the frame and the blurred
+    // background under it: what pan and zoom moves.
     std::shared_ptr<const TBitmap> FShownPicture;
     TRect FShownPlace;
     std::shared_ptr<TBitmap> FShownBackdrop;
-    std::vector<TRect> FStillRects;
+    // The composed frame before the caption and the date went over its picture.
+    std::unique_ptr<TBitmap> FBareFrame;
     // Pan and zoom, only with a frame clock and when the record asks for it.
     std::unique_ptr<TCePanZoom> FMotion;
     // What the moving picture leaves uncovered shows, at the target's size.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "toolkit/Bitmap.h"
 #include "toolkit/Canvas.h"
@@ -26,11 +27,6 @@ TCePanZoom::TPlace Scaled(const TCePanZoom::TPlace& rest, double s, double dx, d
 }
 
 }  // namespace
-
-struct TCePanZoom::TStill {
-    TRect Rect;
-    std::unique_ptr<TBitmap> Pixels;
-};
 
 TCePanZoom::TCePanZoom() = default;
 TCePanZoom::~TCePanZoom() = default;
@@ -95,14 +91,59 @@ void TCePanZoom::Begin(std::shared_ptr<const TBitmap> picture,
     FTo = in ? large : small;
 }
 
-void TCePanZoom::AddStill(const TRect& r, TBitmap& still) {
-    const TRect c = r.Intersected({0, 0, still.Width(), still.Height()});
-    if (c.IsEmpty()) {
+void TCePanZoom::AddStills(const TBitmap& bare, const TBitmap& composed, const TBitmap& still) {
+    const int fw = bare.Width(), fh = bare.Height();
+    const int tw = still.Width(), th = still.Height();
+    if (composed.Width() != fw || composed.Height() != fh || fw <= 0 || fh <= 0 || tw <= 0 ||
+        th <= 0) {
         return;
     }
-    TStill part{c, std::make_unique<TBitmap>(c.Width(), c.Height())};
-    part.Pixels->Canvas().CopyRect({0, 0, c.Width(), c.Height()}, still.Canvas(), c);
-    FStills.push_back(std::move(part));
+    const QImage& a = bare.Image();
+    const QImage& b = composed.Image();
+    auto differs = [&](int x, int y) {
+        return reinterpret_cast<const uint32_t*>(a.constScanLine(y))[x] !=
+               reinterpret_cast<const uint32_t*>(b.constScanLine(y))[x];
+    };
+    std::vector<bool> rowDiffers(fh);
+    for (int y = 0; y < fh; ++y) {
+        rowDiffers[y] = std::memcmp(a.constScanLine(y), b.constScanLine(y), fw * 4) != 0;
+    }
+    // Target pixel (tx, ty) shows frame pixel (tx * fw / tw, ty * fh / th), as the stretch of
+    // the frame to the target put it there.
+    auto frameRow = [&](int ty) { return static_cast<int>(int64_t{ty} * fh / th); };
+    auto frameColumn = [&](int tx) { return static_cast<int>(int64_t{tx} * fw / tw); };
+    for (int ty = 0; ty < th;) {
+        if (!rowDiffers[frameRow(ty)]) {
+            ++ty;
+            continue;
+        }
+        const int top = ty;
+        int first = fw, last = -1;
+        for (; ty < th && rowDiffers[frameRow(ty)]; ++ty) {
+            const int y = frameRow(ty);
+            for (int x = 0; x < fw; ++x) {
+                if (differs(x, y)) {
+                    first = std::min(first, x);
+                    last = std::max(last, x);
+                }
+            }
+        }
+        const int left = static_cast<int>(int64_t{first} * tw / fw);
+        const int right = std::min(tw, static_cast<int>((int64_t{last} + 1) * tw / fw) + 1);
+        TStill band{left, top, QImage(right - left, ty - top, QImage::Format_ARGB32_Premultiplied)};
+        band.Pixels.fill(Qt::transparent);
+        for (int y = top; y < ty; ++y) {
+            const auto* from = reinterpret_cast<const uint32_t*>(still.Image().constScanLine(y));
+            auto* to = reinterpret_cast<uint32_t*>(band.Pixels.scanLine(y - top));
+            for (int x = left; x < right; ++x) {
+                const int sx = frameColumn(x);
+                if (sx < fw && differs(sx, frameRow(y))) {
+                    to[x - left] = from[x] | 0xFF000000u;
+                }
+            }
+        }
+        FStills.push_back(std::move(band));
+    }
 }
 
 void TCePanZoom::End() {
@@ -156,7 +197,6 @@ void TCePanZoom::Draw(TCanvas& target, double t) const {
     }
     target.DrawSmooth(p.X, p.Y, p.W, p.H, *FPicture);
     for (const TStill& still : FStills) {
-        target.CopyRect(
-            still.Rect, still.Pixels->Canvas(), {0, 0, still.Rect.Width(), still.Rect.Height()});
+        target.DrawOver(still.X, still.Y, still.Pixels);
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <memory>
 #include <random>
 #include <vector>
@@ -37,8 +38,11 @@ public:
                int height,
                double panReach,
                std::mt19937& random);
-    // Keeps rectangle r of still as a part that stays still above the moving picture.
-    void AddStill(const TRect& r, TBitmap& still);
+    // Finds what was drawn over the picture (captions, the date): the pixels where composed,
+    // a frame, differs from bare, the same frame before anything went over its picture. Those
+    // pixels of still, the composed frame at the target's size, stay still above the moving
+    // picture. Nothing is kept when the two frames are alike.
+    void AddStills(const TBitmap& bare, const TBitmap& composed, const TBitmap& still);
     // Lets the pictures go.
     void End();
     bool Active() const { return FPicture != nullptr; }
@@ -60,6 +64,10 @@ private:
     TPlace FFrom;
     TPlace FTo;
     bool FPans = false;
-    struct TStill;
+    // Bands of rows, each with the still pixels opaque and the rest transparent.
+    struct TStill {
+        int X = 0, Y = 0;
+        QImage Pixels;
+    };
     std::vector<TStill> FStills;
 };

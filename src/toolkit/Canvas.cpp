@@ -215,6 +215,21 @@ void TCanvas::DrawSmooth(
     }
 }
 
+void TCanvas::DrawOver(int x, int y, const QImage& overlay) {
+    if (!Drawable() || overlay.isNull()) {
+        return;
+    }
+    {
+        QPainter painter(FImage);
+        painter.drawImage(x, y, overlay);
+    }
+    const TRect changed =
+        TRect{x, y, x + overlay.width(), y + overlay.height()}.Intersected(ClipRect());
+    if (!changed.IsEmpty()) {
+        Changed(changed);
+    }
+}
+
 TRect TCanvas::Blit(const TRect& dest, const QImage& srcImage, const TRect& sourceRect) {
     if (!Drawable() || srcImage.isNull() || srcImage.depth() != 32 || dest.IsEmpty() ||
         sourceRect.IsEmpty()) {
@@ -338,23 +353,17 @@ void TCanvas::TextOut(int x, int y, const std::string& text) {
         painter.setPen(ToQColor(FFont.Color));
         painter.drawText(QPoint(x, baseline), s);
     }
-    const TRect changed = TextBounds(x, y, text);
+    // Glyphs (italic ones, say) may reach past the cell.
+    const QRect ink = metrics.boundingRect(s).translated(x, baseline);
+    const TRect inkRect{ink.left(), ink.top(), ink.right() + 1, ink.bottom() + 1};
+    const TRect changed = TRect{std::min(cell.Left, inkRect.Left),
+                                std::min(cell.Top, inkRect.Top),
+                                std::max(cell.Right, inkRect.Right),
+                                std::max(cell.Bottom, inkRect.Bottom)}
+                              .Intersected(clip);
     if (!changed.IsEmpty()) {
         Changed(changed);
     }
-}
-
-TRect TCanvas::TextBounds(int x, int y, const std::string& text) const {
-    const QFontMetrics metrics(ToQFont(FFont));
-    const QString s = QString::fromStdString(text);
-    const TRect cell{x, y, x + metrics.horizontalAdvance(s), y + metrics.height()};
-    // Glyphs (italic ones, say) may reach past the cell.
-    const QRect ink = metrics.boundingRect(s).translated(x, y + metrics.ascent());
-    return TRect{std::min(cell.Left, ink.left()),
-                 std::min(cell.Top, ink.top()),
-                 std::max(cell.Right, ink.right() + 1),
-                 std::max(cell.Bottom, ink.bottom() + 1)}
-        .Intersected(ClipRect());
 }
 
 int TCanvas::TextWidth(const std::string& text) {

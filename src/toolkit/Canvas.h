@@ -51,13 +51,14 @@ public:
     // smoothly; opacity 1 covers what the canvas shows, less mixes the graphic into it.
     virtual void DrawSmooth(
         double x, double y, double w, double h, const TBitmap& graphic, double opacity = 1);
+    // Draws an image that has an alpha channel with its top-left corner at (x, y): its opaque
+    // pixels cover the canvas, its transparent ones leave it as it is.
+    virtual void DrawOver(int x, int y, const QImage& overlay);
     // Writes UTF-8 text with its top-left corner at (x, y); with a solid brush the text cell
     // (text width x font height) is filled with the brush colour first. Text needs a
     // QGuiApplication.
     virtual void TextOut(int x, int y, const std::string& text);
     virtual int TextWidth(const std::string& text);
-    // The rectangle (clipped) that TextOut at (x, y) may change: the text cell and the ink.
-    TRect TextBounds(int x, int y, const std::string& text) const;
     // The font's line height, whatever the text holds.
     virtual int TextHeight(const std::string& text);
 

@@ -142,8 +142,7 @@ TEST_F(ShrinkTest, ManyPicturesKeepTheirOrder) {
         if (i % 3 == 0) {
             // 4000 wide and a little over 2160 high: the width limits, 3840 x 2112 for 2200.
             EXPECT_EQ(picture.Width(), ShrinkWidth) << i;
-            EXPECT_EQ(picture.Height(),
-                      static_cast<int>(std::lround(3840.0 * (2200 + i) / 4000)))
+            EXPECT_EQ(picture.Height(), static_cast<int>(std::lround(3840.0 * (2200 + i) / 4000)))
                 << i;
         } else {
             EXPECT_TRUE(bytes == TPackFiles::Read(pictures[i])) << i;
