@@ -379,7 +379,9 @@ void TCbScreenSaver::BeginMotion() {
     // A pan goes at most about a pixel a frame at 60 frames a second.
     const double reach = FIntervalMs / FastestFrameMs;
     FMotion->Begin(std::move(picture), rest, FMotionBackground, tw, th, reach, FMotionRandom);
-    FMotion->AddStills(*FBareFrame, *FFrameBitmap, still);
+    if (FHasStills) {
+        FMotion->AddStills(*FBareFrame, *FFrameBitmap, still);
+    }
     FMotion->Draw(still.Canvas(), 0);
     const double travel = std::max(FMotion->Travel(), 1e-9);
     FMotionSpacing = std::clamp(FIntervalMs / travel, FastestFrameMs, SlowestFrameMs);
@@ -478,32 +480,42 @@ void TCbScreenSaver::ComposeFrame() {
     const int h = FFrameBitmap->Height();
     canvas.Brush().Reset();
     canvas.Brush().Color = FSettings.BackColor;
-    canvas.FillRect(canvas.ClipRect());
+    // The blurred background covers the whole frame; without it the background colour does.
+    auto fillBackground = [&] {
+        if (FShownBackdrop) {
+            canvas.Draw(0, 0, *FShownBackdrop);
+        } else {
+            canvas.FillRect(canvas.ClipRect());
+        }
+    };
 
     // A decoded picture is let go as soon as the frame holds it.
     std::shared_ptr<const TDecode> decode = std::move(FDecode);
     if (decode && decode->Error) {
+        canvas.FillRect(canvas.ClipRect());
         std::rethrow_exception(decode->Error);
     }
     const bool blur = FExtras.Fill == TShowExtras::fmBlur;
     TDateTaken takenOn;
     if (decode && decode->Fitted) {
         FShownBackdrop = decode->Backdrop;
-        if (FShownBackdrop) {
-            canvas.Draw(0, 0, *FShownBackdrop);
-        }
+        fillBackground();
         FShownPlace = decode->Place;
         FShownPicture = decode->Picture;
         canvas.Draw(decode->Place.Left, decode->Place.Top, *decode->Picture);
         takenOn = decode->Picture->TakenOn;
     } else {
-        const TBitmap& g =
-            decode && decode->Picture ? *decode->Picture : GetPicture(FPictureIndex - 1);
+        const bool decoded = decode && decode->Picture;
+        if (!decoded) {
+            // The background first, as ever, then the picture from the holder.
+            canvas.FillRect(canvas.ClipRect());
+        }
+        const TBitmap& g = decoded ? *decode->Picture : GetPicture(FPictureIndex - 1);
         if (blur) {
             FShownBackdrop = decode && decode->Backdrop ? decode->Backdrop : MakeBackdrop(g, w, h);
-            if (FShownBackdrop) {
-                canvas.Draw(0, 0, *FShownBackdrop);
-            }
+        }
+        if (decoded || FShownBackdrop) {
+            fillBackground();
         }
         if (FSettings.StretchImages != 0) {
             FShownPlace = FitPicture(w, h, g.Width(), g.Height());
@@ -524,13 +536,17 @@ void TCbScreenSaver::ComposeFrame() {
         }
         takenOn = g.TakenOn;
     }
-    if (FMotion) {
+    const TSaverPictureText& slot = FSettings.PictureTexts[FPictureIndex - 1];
+    // A caption of the picture's own takes the place of its date.
+    const bool date = FExtras.ShowDates && slot.Text[0] == '\0' && takenOn.Known();
+    // What goes over the picture stays still while it moves: the frame before it is kept to
+    // find it by.
+    FHasStills = FMotion && (slot.Text[0] != '\0' || date);
+    if (FHasStills) {
         FBareFrame->Canvas().Draw(0, 0, *FFrameBitmap);
     }
-    const TSaverPictureText& slot = FSettings.PictureTexts[FPictureIndex - 1];
     DrawCaption(slot);
-    // A caption of the picture's own takes the place of its date.
-    if (FExtras.ShowDates && slot.Text[0] == '\0') {
+    if (date) {
         DrawDateStamp(*FFrameBitmap, takenOn, FExtras.DateCorner);
     }
 }

@@ -136,6 +136,8 @@ private:
     std::shared_ptr<TBitmap> FShownBackdrop;
     // The composed frame before the caption and the date went over its picture.
     std::unique_ptr<TBitmap> FBareFrame;
+    // A caption or the date went over the picture composed last.
+    bool FHasStills = false;
     // Pan and zoom, only with a frame clock and when the record asks for it.
     std::unique_ptr<TCePanZoom> FMotion;
     // What the moving picture leaves uncovered shows, at the target's size.

@@ -558,6 +558,41 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(TStillCase{false, QRect(90, 16, 20, 12), qRgb(0, 255, 0)},
                       TStillCase{true, QRect(100, 95, 100, 25), qRgb(255, 255, 255)}));
 
+// The next effect starts from where the movement left the picture, not from its place at rest:
+// the crossfade's first frame is the last frame of the movement with a trace of the next
+// picture in it.
+TEST_F(PacedShowTest, NextEffectStartsFromTheMovingPicturesLastFrame) {
+    More.PanZoom = true;
+    OnlyEffect(EffectCrossfade);
+    Make(200, 120, 2, true);
+    ASSERT_TRUE(Timer().Fire());
+    while (!Timer().Enabled()) {
+        Clock().Frame(20);
+    }
+    const QImage rest = *Target->Image();
+    while (Clock().Started) {
+        Clock().Frame(20);
+    }
+    const QImage last = *Target->Image();
+    ASSERT_TRUE(Timer().Fire());
+    Clock().Frame(10);
+    const QImage first = *Target->Image();
+    auto far = [](const QImage& a, const QImage& b) {
+        int n = 0;
+        for (int y = 0; y < a.height(); ++y) {
+            for (int x = 0; x < a.width(); ++x) {
+                const QColor p = a.pixelColor(x, y), q = b.pixelColor(x, y);
+                n += std::abs(p.red() - q.red()) + std::abs(p.green() - q.green()) +
+                         std::abs(p.blue() - q.blue()) >
+                     12;
+            }
+        }
+        return n;
+    };
+    EXPECT_EQ(far(first, last), 0);
+    EXPECT_GT(far(first, rest), 2000);
+}
+
 struct TBlurCase {
     bool Decoded;
     bool Moving;
