@@ -96,6 +96,9 @@ TRect FitPicture(int w, int h, int gw, int gh) {
 // thread only once Ended is set there.
 struct TCbScreenSaver::TDecode {
     std::shared_ptr<const TBitmap> Picture;
+    // With pan and zoom, the picture at the largest size the movement shows it, when the
+    // decoder gave more pixels than the fit keeps: sharper than Picture filtered up.
+    std::shared_ptr<const TBitmap> Moving;
     // The blurred background when the record asks for one.
     std::shared_ptr<TBitmap> Backdrop;
     // Set when Picture is already scaled to fit the frame at Place, so that the
@@ -425,8 +428,10 @@ void TCbScreenSaver::PrepareNext() {
     const int h = FFrameBitmap->Height();
     const bool fit = FSettings.StretchImages != 0;
     const bool blur = FExtras.Fill == TShowExtras::fmBlur;
+    // The reach of a pan in frame pixels, as BeginMotion gives it in the target's.
+    const double reach = FMotion ? FIntervalMs / FastestFrameMs * w / FTargetBitmap->Width() : 0.0;
     FWorker->Post(
-        [decode, job = std::move(job), w, h, fit, blur] {
+        [decode, job = std::move(job), w, h, fit, blur, reach] {
             try {
                 std::shared_ptr<const TBitmap> picture = job();
                 const TRect place = picture && fit
@@ -438,6 +443,24 @@ void TCbScreenSaver::PrepareNext() {
                     fitted->TakenOn = picture->TakenOn;
                     decode->Place = place;
                     decode->Fitted = true;
+                    const double scale =
+                        reach > 0 ? TCePanZoom::WayOf({0,
+                                                       0,
+                                                       static_cast<double>(place.Width()),
+                                                       static_cast<double>(place.Height())},
+                                                      w,
+                                                      h,
+                                                      reach)
+                                        .Scale
+                                  : 1;
+                    if (scale > 1 && picture->Width() > place.Width()) {
+                        const int mw = std::min(picture->Width(),
+                                                static_cast<int>(std::ceil(place.Width() * scale)));
+                        const int mh = std::max(1, mw * place.Height() / place.Width());
+                        auto moving = std::make_shared<TBitmap>(mw, mh);
+                        moving->Canvas().StretchDraw(moving->Canvas().ClipRect(), *picture);
+                        decode->Moving = std::move(moving);
+                    }
                     picture = std::move(fitted);
                 }
                 if (blur && picture) {
@@ -501,7 +524,7 @@ void TCbScreenSaver::ComposeFrame() {
         FShownBackdrop = decode->Backdrop;
         fillBackground();
         FShownPlace = decode->Place;
-        FShownPicture = decode->Picture;
+        FShownPicture = decode->Moving ? decode->Moving : decode->Picture;
         canvas.Draw(decode->Place.Left, decode->Place.Top, *decode->Picture);
         takenOn = decode->Picture->TakenOn;
     } else {

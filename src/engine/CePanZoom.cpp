@@ -28,6 +28,26 @@ TCePanZoom::TPlace Scaled(const TCePanZoom::TPlace& rest, double s, double dx, d
 
 }  // namespace
 
+TCePanZoom::TWay TCePanZoom::WayOf(const TPlace& rest, int width, int height, double panReach) {
+    if (!(rest.W > 0) || !(rest.H > 0) || width <= 0 || height <= 0) {
+        return {};
+    }
+    const double sa = static_cast<double>(width) / height;
+    const double pa = rest.W / rest.H;
+    const double shape = std::max(sa / pa, pa / sa);
+    const bool tall = pa < sa;
+    const double length = tall ? rest.H : rest.W;
+    const double room = tall ? height : width;
+    // Large enough to fill more of the target, not so large that the way along the long side
+    // (the part of it beyond the target) exceeds the reach.
+    const double scale =
+        std::max(1.0, std::min({shape, PanScale, (room + std::max(panReach, 0.0)) / length}));
+    if (shape >= FarShape && length * scale > room + 1) {
+        return {true, scale};
+    }
+    return {false, 1 + ZoomBy};
+}
+
 TCePanZoom::TCePanZoom() = default;
 TCePanZoom::~TCePanZoom() = default;
 
@@ -47,21 +67,13 @@ void TCePanZoom::Begin(std::shared_ptr<const TBitmap> picture,
     FWidth = width;
     FHeight = height;
 
-    const double sa = static_cast<double>(width) / height;
-    const double pa = rest.W / rest.H;
-    const double shape = std::max(sa / pa, pa / sa);
-    const bool tall = pa < sa;
-    const double length = tall ? rest.H : rest.W;
-    const double room = tall ? height : width;
-    // Large enough to fill more of the target, not so large that the way along the long side
-    // (the part of it beyond the target) exceeds the reach.
-    const double scale =
-        std::max(1.0, std::min({shape, PanScale, (room + std::max(panReach, 0.0)) / length}));
-    const double along = length * scale;
+    const TWay way = WayOf(rest, width, height, panReach);
+    const bool tall = rest.W / rest.H < static_cast<double>(width) / height;
+    const double scale = way.Scale;
     // Two draws whatever the case, so that each picture takes the same share of the generator.
     const unsigned a = random();
     const unsigned b = random();
-    FPans = shape >= FarShape && along > room + 1;
+    FPans = way.Pans;
     if (FPans) {
         // From one end of the long side to the other; the short side stays centred.
         const double w = rest.W * scale;

@@ -22,6 +22,14 @@ public:
         double X = 0, Y = 0, W = 0, H = 0;
     };
 
+    // How a picture at rest on `rest` of a width x height target moves: whether it pans, and
+    // the largest it is shown, against its size at rest.
+    struct TWay {
+        bool Pans = false;
+        double Scale = 1;
+    };
+    static TWay WayOf(const TPlace& rest, int width, int height, double panReach);
+
     TCePanZoom();
     ~TCePanZoom();
     TCePanZoom(const TCePanZoom&) = delete;

@@ -593,6 +593,37 @@ TEST_F(PacedShowTest, NextEffectStartsFromTheMovingPicturesLastFrame) {
     EXPECT_GT(far(first, rest), 2000);
 }
 
+// A picture with more pixels than the screen moves from a copy the worker makes at the size the
+// movement shows it; it ends where the same show decoded on the user-interface thread ends,
+// within what the filtering changes.
+TEST_F(PacedShowTest, DecodedMovingPictureEndsWhereTheHolderOneDoes) {
+    More.PanZoom = true;
+    auto smooth = std::make_shared<TBitmap>(400, 240);
+    for (int y = 0; y < 240; ++y) {
+        for (int x = 0; x < 400; ++x) {
+            smooth->SetPixel(x, y, RGBColor(x * 255 / 400, y * 255 / 240, 100));
+        }
+    }
+    QImage ends[2];
+    for (bool decoded : {false, true}) {
+        Given = {smooth};
+        RandSeed = 0;
+        Make(200, 120, 1, true, decoded);
+        Tick();
+        ends[decoded] = *Target->Image();
+        TCbScreenSaver::Stop(Owner);
+    }
+    long total = 0;
+    for (int y = 0; y < 120; ++y) {
+        for (int x = 0; x < 200; ++x) {
+            const QColor p = ends[0].pixelColor(x, y), q = ends[1].pixelColor(x, y);
+            total += std::abs(p.red() - q.red()) + std::abs(p.green() - q.green());
+        }
+    }
+    EXPECT_LT(total / (200.0 * 120), 3.0);
+    EXPECT_NE(ends[1].pixelColor(100, 60), QColor(Settings.BackColor));
+}
+
 struct TBlurCase {
     bool Decoded;
     bool Moving;
