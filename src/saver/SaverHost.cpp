@@ -47,6 +47,21 @@ QSize TSaverHost::Size() const {
     return size;
 }
 
+QPoint TSaverHost::RootPosition() const {
+    xcb_connection_t* c = Connection();
+    if (!c) {
+        return {};
+    }
+    xcb_translate_coordinates_reply_t* reply = xcb_translate_coordinates_reply(
+        c, xcb_translate_coordinates(c, FWindow, RootWindow(), 0, 0), nullptr);
+    if (!reply) {
+        return {};
+    }
+    const QPoint position(reply->dst_x, reply->dst_y);
+    std::free(reply);
+    return position;
+}
+
 bool TSaverHost::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (eventType != "xcb_generic_event_t") {
         return false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractNativeEventFilter>
+#include <QPoint>
 #include <QSize>
 #include <cstdint>
 #include <functional>
@@ -18,6 +19,8 @@ public:
     uint32_t Window() const { return FWindow; }
     // The window's size in pixels; empty when the window is gone.
     QSize Size() const;
+    // Where the window's top left corner lies on the root window; (0, 0) when it is gone.
+    QPoint RootPosition() const;
 
     std::function<void(QSize)> OnResized;
     std::function<void()> OnDestroyed;

@@ -6,12 +6,14 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QScreen>
 #include <QSocketNotifier>
 #include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "engine/CaSaverForms.h"
 #include "pack/InstallerReader.h"
@@ -20,6 +22,7 @@
 #include "saver/FileShow.h"
 #include "saver/SaverArgs.h"
 #include "saver/SaverHost.h"
+#include "saver/ScreenOrder.h"
 #include "toolkit/QtFrameClock.h"
 #include "toolkit/QtScreen.h"
 #include "toolkit/QtTimer.h"
@@ -101,7 +104,20 @@ int RunHosted(QApplication& app,
     TQtTimerFactory timers;
     TQtFrameClockFactory frames;
     TQtWorker worker;
-    const TShowServices services{timers, screen, media, wave, &frames, &worker};
+    // xscreensaver starts one saver per monitor: each finds its place among the screens, and
+    // the preview pane counts as the first.
+    int screenIndex = 0;
+    if (!args.Preview) {
+        std::vector<TRect> screens;
+        for (const QScreen* s : QGuiApplication::screens()) {
+            const QRect g = s->geometry();
+            screens.push_back({g.left(), g.top(), g.left() + g.width(), g.top() + g.height()});
+        }
+        const QPoint at = host.RootPosition();
+        screenIndex = ScreenIndexOf(
+            screens, {at.x(), at.y(), at.x() + screen.Width(), at.y() + screen.Height()});
+    }
+    const TShowServices services{timers, screen, media, wave, &frames, &worker, screenIndex};
 
     TWidgetCanvas canvas;
     canvas.setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowTransparentForInput);

@@ -98,7 +98,7 @@ void WriteShowExtras(TSaverSettings& settings, const TShowExtras& extras) {
     bool anyMore = std::any_of(std::begin(choices.MoreTransitions),
                                std::end(choices.MoreTransitions),
                                [](bool on) { return on; });
-    choices.NoClassicTransitions = !anyClassic && anyMore;
+    choices.NoClassicTransitions = (choices.NoClassicTransitions || !anyClassic) && anyMore;
 
     TSaverPictureText& slot = settings.PictureTexts[ShowExtrasSlot];
     if (choices == TShowExtras{}) {

@@ -50,7 +50,9 @@ struct TShowExtras {
     TFillMode Fill = fmColour;
     // Effects 1 .. 20 are all off, whatever the record's Transitions say. Set by WriteShowExtras
     // when only effects 21 .. 23 are chosen: the record then allows all twenty, because programs
-    // without the block need at least one effect they know.
+    // without the block need at least one effect they know. A record read back thus holds all
+    // twenty with this set, and writing what was read keeps it; whoever writes Transitions from
+    // the user's choice sets it to whether none of the twenty is chosen.
     bool NoClassicTransitions = false;
 
     bool operator==(const TShowExtras&) const = default;
@@ -86,7 +88,8 @@ TShowExtras ReadShowExtras(const TSaverSettings& settings);
 // Stores the choices in slot 255. Choices that are all defaults write nothing, so the record
 // stays what it is without them; a block left there from earlier is then taken out again, and
 // the slot is back to its defaults. With shuffle the record's SequentialOrder becomes 0. The
-// record's Transitions must be written first: NoClassicTransitions is worked out from them.
+// record's Transitions must be written first: NoClassicTransitions holds when extras say so or
+// none of them is on, and only while one of effects 21 .. 23 is.
 void WriteShowExtras(TSaverSettings& settings, const TShowExtras& extras);
 
 // Whether the record's slot 255 holds a block this program can read.

@@ -417,6 +417,8 @@ void TfrmMain::StepProgress() {
 void TfrmMain::BuildInstaller() {
     const std::string target = FileNameBytes(edtCreate->text());
     CopyControlsToSettings();
+    // Re-encoding large pictures adds a step for each picture.
+    pbCreate->setRange(0, BuildSteps(FSettings, FPictures.Count()));
     ::BuildInstaller(target,
                      Utf8ToGbk(edtTitle->text().toStdString()),
                      StubDir(FProgramDir),

@@ -24,6 +24,7 @@
 #include "ui/WizardRules.h"
 #include "ui/uDescription.h"
 #include "ui/uMain.h"
+#include "ui/uShowOptions.h"
 #include "ui/uTransitions.h"
 
 namespace {
@@ -93,6 +94,8 @@ void TfrmMain::CreateOptionsPage(QWidget* page) {
     rdoSeqNor->setChecked(true);
     rdoSeqRnd = Named(new QRadioButton(QStringLiteral("随机"), page), "rdoSeqRnd");
     rdoSeqRnd->setGeometry(316, 176, 120, 19);
+    rdoSeqShuffle = Named(new QRadioButton(QStringLiteral("随机(不重复)"), page), "rdoSeqShuffle");
+    rdoSeqShuffle->setGeometry(440, 176, 136, 19);
 
     MakeFramingPanel(page, QRect(6, 222, 284, 62));
     MakeCaptionPanel(page, QStringLiteral("背景颜色"), 14, 214);
@@ -114,15 +117,22 @@ void TfrmMain::CreateOptionsPage(QWidget* page) {
     connect(btnDescription, &QPushButton::clicked, this, &TfrmMain::btnDescriptionClick);
     chkPanZoom = Named(new QCheckBox(QStringLiteral("缓慢推移缩放"), page), "chkPanZoom");
     chkPanZoom->setGeometry(316, 268, 150, 19);
+    btnMoreOptions = Guide(MakeButton(
+        page, "btnMoreOptions", QStringLiteral("更多选项..."), QRect(470, 266, 100, 22)));
+    connect(btnMoreOptions, &QPushButton::clicked, this, &TfrmMain::btnMoreOptionsClick);
+    frmShowOptions = new TfrmShowOptions(this);
 }
 
 void TfrmMain::ShowOptions(const TSaverSettings& settings) {
     cboImageSize->setCurrentIndex(settings.StretchImages != 0 ? 1 : 0);
     udInterval->SetPosition(settings.IntervalSeconds);
-    (settings.SequentialOrder != 0 ? rdoSeqNor : rdoSeqRnd)->setChecked(true);
+    const TShowExtras extras = ReadShowExtras(settings);
+    (settings.SequentialOrder != 0 ? rdoSeqNor
+     : extras.Shuffle              ? rdoSeqShuffle
+                                   : rdoSeqRnd)
+        ->setChecked(true);
     SetPanelColor(pnlBackColor, settings.BackColor);
     SetPreviewColor(settings.BackColor);
-    const TShowExtras extras = ReadShowExtras(settings);
     cboTransitionTime->setCurrentIndex(extras.TransitionHalfSeconds - MinTransitionHalfSeconds);
     chkPanZoom->setChecked(extras.PanZoom);
     chkBlurFill->setChecked(extras.Fill == TShowExtras::fmBlur);
@@ -138,8 +148,10 @@ void TfrmMain::CopyControlsToSettings() {
     controls.SequentialOrder = rdoSeqNor->isChecked();
     controls.SoundFile = SoundFile();
     ::CopyControlsToSettings(controls, FSettings);
-    // The further choices travel in the record's own block, beside what the dialogs put there.
+    // The choices of "更多选项..." and of the transition dialog already lie in the record's
+    // block; the order and the page's motion choices join them.
     TShowExtras extras = ReadShowExtras(FSettings);
+    extras.Shuffle = rdoSeqShuffle->isChecked();
     extras.TransitionHalfSeconds = cboTransitionTime->currentIndex() + MinTransitionHalfSeconds;
     extras.PanZoom = chkPanZoom->isChecked();
     extras.Fill = chkBlurFill->isChecked() ? TShowExtras::fmBlur : TShowExtras::fmColour;
@@ -211,6 +223,14 @@ void TfrmMain::btnDescriptionClick() {
     TfrmDescription* dialog = FForms.frmDescription;
     if (dialog != nullptr && dialog->EditDescription(FSettings.Description)) {
         dialog->WriteDescription(FSettings.Description);
+    }
+}
+
+void TfrmMain::btnMoreOptionsClick() {
+    TShowExtras extras = ReadShowExtras(FSettings);
+    if (frmShowOptions->EditExtras(extras)) {
+        frmShowOptions->WriteExtras(extras);
+        WriteShowExtras(FSettings, extras);
     }
 }
 

@@ -10,6 +10,7 @@
 #include "engine/CbScreenSaver.h"
 #include "engine/CcTransition.h"
 #include "engine/CePanZoom.h"
+#include "settings/ShowExtras.h"
 #include "support/FakeFrameClock.h"
 #include "support/FakeScreen.h"
 #include "support/FakeTimer.h"
@@ -320,6 +321,30 @@ INSTANTIATE_TEST_SUITE_P(Effects,
 
 // The next picture is decoded while the current one is on show; a tick that comes first waits
 // for it, and the picture is let go once the frame holds it.
+// A picture fitted on the worker keeps the day it was taken: the date appears over it.
+TEST_F(PacedShowTest, DateComesWithAPictureFittedOnTheWorker) {
+    for (bool dated : {true, false}) {
+        SCOPED_TRACE(dated);
+        TShowExtras extras;
+        extras.ShowDates = true;
+        WriteShowExtras(Settings, extras);
+        Make(320, 240, 1, false, true, 200, 100);
+        if (dated) {
+            Pictures[0]->TakenOn = TDateTaken(2024, 5, 3);
+        }
+        Tick();
+        int white = 0;
+        for (int y = 120; y < 240; ++y) {
+            for (int x = 160; x < 320; ++x) {
+                const TColor c = Target->Pixel(x, y);
+                white += ColorRed(c) > 235 && ColorGreen(c) > 235 && ColorBlue(c) > 235;
+            }
+        }
+        EXPECT_EQ(white > 0, dated) << white;
+        TCbScreenSaver::Stop(Owner);
+    }
+}
+
 TEST_F(PacedShowTest, TickWaitsForTheDecodeAndTheNextDecodeFollowsTheEffect) {
     Make(100, 100, 2, true, true);
     ASSERT_EQ(Worker.Jobs.size(), 1u);

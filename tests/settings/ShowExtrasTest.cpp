@@ -247,6 +247,15 @@ TEST(ShowExtras, OnlyNewEffectsLeaveOldReadersAllTwenty) {
     std::vector<bool> expected(25, false);
     expected[21] = true;
     EXPECT_EQ(allowed, expected);
+    // Read, changed elsewhere and written back, the record still runs only effect 21.
+    read.PanZoom = true;
+    WriteShowExtras(s, read);
+    EXPECT_TRUE(ReadShowExtras(s).NoClassicTransitions);
+    EXPECT_FALSE(TransitionAllowed(s, ReadShowExtras(s), 1));
+    // The user chose some of the twenty again.
+    read.NoClassicTransitions = false;
+    WriteShowExtras(s, read);
+    EXPECT_TRUE(TransitionAllowed(s, ReadShowExtras(s), 1));
 
     // With one of the twenty chosen the record keeps its flags.
     TSaverSettings mixed = Defaults();

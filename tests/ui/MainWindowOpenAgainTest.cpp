@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -20,6 +21,7 @@
 #include "ui/Messages.h"
 #include "ui/SaverOpener.h"
 #include "ui/UpDown.h"
+#include "ui/uShowOptions.h"
 
 class TMainWindowOpenAgainTest : public QObject, protected TMainWindowFixture {
     Q_OBJECT
@@ -30,6 +32,7 @@ private slots:
     void cleanup() { TearDown(); }
 
     void reopenedSaverCreatesTheSameBytes();
+    void furtherChoicesComeBack();
     void damagedSaverLeavesTheWizard();
     void writesTheFilesOnceAndNeverOverwrites();
 
@@ -128,6 +131,54 @@ void TMainWindowOpenAgainTest::reopenedSaverCreatesTheSameBytes() {
         }
     }
     QVERIFY(changed != original);
+}
+
+void TMainWindowOpenAgainTest::furtherChoicesComeBack() {
+    MakeShow(QStringLiteral("Trip"));
+    Child<QRadioButton>("rdoSeqShuffle")->click();
+    WhenModal<TfrmShowOptions>([](TfrmShowOptions* dialog) {
+        QCOMPARE(dialog->findChild<QComboBox*>("cboDateCorner")->currentIndex(), 5);
+        dialog->findChild<QCheckBox*>("chkDates")->setChecked(true);
+        dialog->findChild<QComboBox*>("cboDateCorner")->setCurrentIndex(0);
+        dialog->findChild<QCheckBox*>("chkEachScreen")->setChecked(true);
+        dialog->findChild<QCheckBox*>("chkShrink")->setChecked(true);
+        dialog->findChild<QPushButton*>("btnOK")->click();
+    });
+    Child<QPushButton>("btnMoreOptions")->click();
+    const QByteArray original = CreateAs(QStringLiteral("Trip.run"));
+    QVERIFY(!original.isEmpty());
+    // Three pictures looked at for shrinking, each a step of its own.
+    QCOMPARE(Child<QProgressBar>("pbCreate")->maximum(), 11 + 3);
+    const TShowExtras stored =
+        ReadShowExtras(TInstallerReader(FDir->filePath("Trip.run").toStdString()).Settings());
+    QVERIFY(stored.Shuffle);
+    QVERIFY(stored.ShowDates);
+    QCOMPARE(stored.DateCorner, tpTopLeft);
+    QVERIFY(stored.EachScreenDifferent);
+    QVERIFY(stored.ShrinkPictures);
+
+    Reopen(FDir->path());
+    QVERIFY(FForm->OpenSaver(FDir->filePath(QStringLiteral("Trip.run"))));
+    QVERIFY(Child<QRadioButton>("rdoSeqShuffle")->isChecked());
+    bool shown = false;
+    WhenModal<TfrmShowOptions>([&shown](TfrmShowOptions* dialog) {
+        shown = dialog->findChild<QCheckBox*>("chkDates")->isChecked() &&
+                dialog->findChild<QComboBox*>("cboDateCorner")->currentIndex() == 0 &&
+                dialog->findChild<QCheckBox*>("chkEachScreen")->isChecked() &&
+                dialog->findChild<QCheckBox*>("chkShrink")->isChecked();
+        dialog->findChild<QPushButton*>("BitBtn2")->click();
+    });
+    Child<QPushButton>("btnMoreOptions")->click();
+    QVERIFY(shown);
+    QCOMPARE(CreateAs("again.run"), original);
+
+    // Back to "随机": shuffle goes, the rest stays.
+    Child<QRadioButton>("rdoSeqRnd")->click();
+    QVERIFY(!CreateAs("random.run").isEmpty());
+    const TShowExtras random =
+        ReadShowExtras(TInstallerReader(FDir->filePath("random.run").toStdString()).Settings());
+    QVERIFY(!random.Shuffle);
+    QVERIFY(random.ShowDates);
 }
 
 void TMainWindowOpenAgainTest::damagedSaverLeavesTheWizard() {
