@@ -129,7 +129,11 @@ protected:
     // The pictures are of the screen's size unless pw x ph is given.
     void Make(int w, int h, int count, bool paced, bool decoded = false, int pw = 0, int ph = 0) {
         Settings.PictureCount = static_cast<uint8_t>(count);
-        WriteShowExtras(Settings, More);
+        // A block the test wrote into Settings itself stays while More has never had a choice.
+        if (MoreWritten || !(More == TShowExtras{})) {
+            WriteShowExtras(Settings, More);
+            MoreWritten = true;
+        }
         Pictures.clear();
         for (int k = 0; k < count; ++k) {
             Pictures.push_back(k < static_cast<int>(Given.size())
@@ -202,6 +206,7 @@ protected:
     TSaverSettings Settings{};
     // The further choices, written into Settings by Make.
     TShowExtras More;
+    bool MoreWritten = false;
     // The pictures Make uses first, instead of the ones it paints.
     std::vector<std::shared_ptr<TBitmap>> Given;
     TFakeTimerFactory Timers;
