@@ -1,8 +1,9 @@
 // Paced effects and the full-screen show on a real window system (run under Xvfb): frames that
-// reach the window per effect, the drawing cost of a frame, the longest stall of the
-// user-interface thread during a show of large JPEGs, and the time from a key to the closed
-// window. Usage: bench_paced frames | stall <seconds> <jpeg-dir> | keys <count> <jpeg-dir> [ms] |
-// jpegs <dir> <count>
+// reach the window per effect, the drawing cost of a frame, pan and zoom over a minute, the
+// longest stall of the user-interface thread during a show of large JPEGs, and the time from a
+// key to the closed window; the blurred background's cost. Usage: bench_paced frames [first
+// last] | motion <seconds> [blur] | blur <width> <height> | stall <seconds> <jpeg-dir> [all] |
+// keys <count> <jpeg-dir> [ms] | jpegs <dir> <count>
 #include <pthread.h>
 #include <time.h>
 
@@ -19,7 +20,9 @@
 
 #include "engine/CaSaverForms.h"
 #include "engine/CaScreenSaverMain.h"
+#include "settings/ShowExtras.h"
 #include "support/SilentSound.h"
+#include "toolkit/Backdrop.h"
 #include "toolkit/Bitmap.h"
 #include "toolkit/QtFrameClock.h"
 #include "toolkit/QtScreen.h"
@@ -177,16 +180,41 @@ TSaverSettings BaseSettings() {
     return settings;
 }
 
-// The settings of a show of the given JPEGs in random order.
-TSaverSettings JpegShowSettings(const std::vector<std::string>& files) {
+// The settings of a show of the given JPEGs in random order; with all, every further choice of
+// motion is on too: 23 effects, pan and zoom, the blurred background.
+TSaverSettings JpegShowSettings(const std::vector<std::string>& files, bool all = false) {
     TSaverSettings settings = BaseSettings();
     settings.PictureCount = static_cast<uint8_t>(files.size());
     settings.SequentialOrder = 0;
+    if (all) {
+        TShowExtras extras;
+        extras.MoreTransitions[0] = extras.MoreTransitions[1] = extras.MoreTransitions[2] = true;
+        extras.PanZoom = true;
+        extras.Fill = TShowExtras::fmBlur;
+        WriteShowExtras(settings, extras);
+    }
     return settings;
 }
 
+// Processor time of the whole process in ms.
+double ProcessCpu() {
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
+}
+
+// A photo-like picture of w x h: smooth shading, so that filtered drawing has work to do.
+void Shade(TBitmap& picture) {
+    const int w = picture.Width(), h = picture.Height();
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            picture.SetPixel(x, y, RGBColor(x * 255 / w, y * 255 / h, 128));
+        }
+    }
+}
+
 // Runs each effect once on the full-screen window and reports what reached it.
-int Frames() {
+int Frames(int first, int last) {
     TQtTimerFactory timers;
     TQtScreen screen;
     TSilentMedia media;
@@ -194,21 +222,23 @@ int Frames() {
     TTimedClocks clocks;
     const int sw = screen.Width(), sh = screen.Height();
     TBitmap picture(sw, sh);
-    for (int y = 0; y < sh; ++y) {
-        for (int x = 0; x < sw; ++x) {
-            picture.SetPixel(x, y, RGBColor(x * 255 / sw, y * 255 / sh, 128));
-        }
-    }
+    Shade(picture);
     std::printf("screen %d x %d\n", sw, sh);
     std::printf(
         "effect  paints  spread ms  effect ms  frames  frame ms median/max  paint ms median\n");
     std::vector<double> allCosts;
-    for (int effect = 1; effect <= 20; ++effect) {
+    for (int effect = first; effect <= last; ++effect) {
         TSaverSettings settings = BaseSettings();
         for (auto& flag : settings.Transitions) {
             flag = 0;
         }
-        settings.Transitions[effect - 1] = 1;
+        TShowExtras extras;
+        if (effect <= TransitionCount) {
+            settings.Transitions[effect - 1] = 1;
+        } else {
+            extras.MoreTransitions[effect - TransitionCount - 1] = true;
+        }
+        WriteShowExtras(settings, extras);
         TShowServices services{timers, screen, media, wave, &clocks, nullptr};
         TCaSaverForm form(
             settings.BackColor,
@@ -250,6 +280,127 @@ int Frames() {
                 Percentile(allCosts, 0.5),
                 Percentile(allCosts, 0.95),
                 Percentile(allCosts, 1));
+    return 0;
+}
+
+// A full-screen show of one picture of the screen's shape and one portrait picture, each 5 s,
+// with slow pan and zoom (and the blurred background when asked) for the given seconds: how
+// many frames reach the window each second while the picture moves, the longest gap between
+// two, the drawing of a frame, and the processor time of the whole program against the clock.
+int Motion(int seconds, bool blur) {
+    TQtTimerFactory timers;
+    TQtScreen screen;
+    TSilentMedia media;
+    TSilentWave wave;
+    TTimedClocks clocks;
+    TQtWorker worker;
+    const int sw = screen.Width(), sh = screen.Height();
+    TBitmap wide(sw, sh), tall(sh * 2 / 3, sh);
+    Shade(wide);
+    Shade(tall);
+    TSaverSettings settings = BaseSettings();
+    settings.PictureCount = 2;
+    settings.IntervalSeconds = 5;
+    for (auto& flag : settings.Transitions) {
+        flag = 0;
+    }
+    TShowExtras extras;
+    extras.MoreTransitions[0] = true;  // crossfade
+    extras.PanZoom = true;
+    extras.Fill = blur ? TShowExtras::fmBlur : TShowExtras::fmColour;
+    WriteShowExtras(settings, extras);
+
+    // Alternates the two pictures, decoded (and blurred) on the worker.
+    class TTwoPictures : public TCbScreenSaver {
+    public:
+        TTwoPictures(TCanvas& canvas,
+                     const TRect& rect,
+                     const TSaverSettings& settings,
+                     const TShowServices& services,
+                     const TBitmap& a,
+                     const TBitmap& b)
+            : TCbScreenSaver(canvas, rect, settings, true, services), FA(a), FB(b) {}
+
+    protected:
+        const TBitmap& GetPicture(int32_t index) override { return index == 0 ? FA : FB; }
+        std::string GetSoundFileName() override { return ""; }
+        TPictureJob PictureJob(int32_t index) override {
+            const TBitmap* picture = index == 0 ? &FA : &FB;
+            return [picture] { return std::shared_ptr<const TBitmap>(picture, [](auto*) {}); };
+        }
+
+    private:
+        const TBitmap& FA;
+        const TBitmap& FB;
+    };
+
+    TShowServices services{timers, screen, media, wave, &clocks, &worker};
+    TCaSaverForm form(
+        settings.BackColor,
+        [&](TCanvas& canvas, const TRect& rect) {
+            return std::make_unique<TTwoPictures>(canvas, rect, settings, services, wide, tall);
+        },
+        screen);
+    Paints = {};
+    clocks.Log = {};
+    QTimer::singleShot(seconds * 1000, &form, [&] { form.EndSaver(); });
+    const double wallStart = Now(), cpuStart = ProcessCpu();
+    form.RunSaver();
+    const double wall = Now() - wallStart, cpu = ProcessCpu() - cpuStart;
+    // Gaps between paints, leaving out the ones around a tick (a new picture, its effect).
+    std::vector<double> gaps;
+    for (size_t i = 1; i < Paints.At.size(); ++i) {
+        gaps.push_back(Paints.At[i] - Paints.At[i - 1]);
+    }
+    std::vector<double> drawn;
+    for (double c : clocks.Log.Cost) {
+        if (c > 0.05) {
+            drawn.push_back(c);
+        }
+    }
+    std::printf("screen %d x %d, %d s, pan and zoom%s\n", sw, sh, seconds, blur ? ", blur" : "");
+    std::printf("paints: %zu, %.1f a second; gap median %.2f ms, 99th %.2f ms, max %.2f ms\n",
+                Paints.At.size(),
+                Paints.At.size() * 1000.0 / wall,
+                Percentile(gaps, 0.5),
+                Percentile(gaps, 0.99),
+                Percentile(gaps, 1));
+    std::printf("frames that drew: %zu, drawing median %.2f ms, 95th %.2f ms, max %.2f ms\n",
+                drawn.size(),
+                Percentile(drawn, 0.5),
+                Percentile(drawn, 0.95),
+                Percentile(drawn, 1));
+    // The fastest corner of a zoom goes a tenth of the diagonal over the interval.
+    const double pxPerMs = 0.1 * std::hypot(sw, sh) / (settings.IntervalSeconds * 1000.0);
+    std::printf("fastest corner %.3f px/ms: %.2f px between paints at the median gap\n",
+                pxPerMs,
+                pxPerMs * Percentile(gaps, 0.5));
+    std::printf(
+        "processor time %.0f ms over %.0f ms: %.1f %% of one core\n", cpu, wall, 100 * cpu / wall);
+    return 0;
+}
+
+// The blurred background of a picture of the screen's shape and of a portrait one at
+// width x height, as the decoding thread makes it.
+int Blur(int width, int height) {
+    TBitmap wide(width, height), tall(height * 2 / 3, height);
+    Shade(wide);
+    Shade(tall);
+    for (const TBitmap* picture : {&wide, &tall}) {
+        std::vector<double> costs;
+        for (int i = 0; i < 20; ++i) {
+            const double start = Now();
+            const auto backdrop = MakeBackdrop(*picture, width, height);
+            costs.push_back(Now() - start);
+        }
+        std::printf("%d x %d picture, background %d x %d: median %.2f ms, max %.2f ms\n",
+                    picture->Width(),
+                    picture->Height(),
+                    width,
+                    height,
+                    Percentile(costs, 0.5),
+                    Percentile(costs, 1));
+    }
     return 0;
 }
 
@@ -307,7 +458,7 @@ private:
 
 // A full-screen show of the JPEGs for the given seconds, every effect enabled, while a 1 ms
 // heartbeat notes how late it fires; first the heartbeat alone for a tenth of that time.
-int Stall(int seconds, const char* dir) {
+int Stall(int seconds, const char* dir, bool all) {
     {
         THeartbeat idle;
         QElapsedTimer wait;
@@ -324,7 +475,7 @@ int Stall(int seconds, const char* dir) {
     TTimedClocks clocks;
     TQtWorker worker;
     const std::vector<std::string> files = Jpegs(dir);
-    const TSaverSettings settings = JpegShowSettings(files);
+    const TSaverSettings settings = JpegShowSettings(files, all);
     TShowServices services{timers, screen, media, wave, &clocks, &worker};
     TCaSaverForm form(
         settings.BackColor, TCaScreenSaverMain::FullScreen(settings, files, "", services), screen);
@@ -352,7 +503,7 @@ int Stall(int seconds, const char* dir) {
 // Starts the show of JPEGs again and again and, at a random moment of it, posts a key from
 // another thread (or at a fixed moment, when ms is given); notes how long until the window has
 // closed.
-int Keys(int count, const char* dir, int fixedMs) {
+int Keys(int count, const char* dir, int fixedMs, bool all) {
     TQtTimerFactory timers;
     TQtScreen screen;
     TSilentMedia media;
@@ -360,7 +511,7 @@ int Keys(int count, const char* dir, int fixedMs) {
     TTimedClocks clocks;
     TQtWorker worker;
     const std::vector<std::string> files = Jpegs(dir);
-    const TSaverSettings settings = JpegShowSettings(files);
+    const TSaverSettings settings = JpegShowSettings(files, all);
     TShowServices services{timers, screen, media, wave, &clocks, &worker};
     std::mt19937 chance(7);
     std::uniform_int_distribution<int> delay(50, 4500);
@@ -438,19 +589,27 @@ int main(int argc, char* argv[]) {
     Clock.start();
     const std::string mode = argc > 1 ? argv[1] : "frames";
     if (mode == "frames") {
-        return Frames();
+        return argc > 3 ? Frames(std::atoi(argv[2]), std::atoi(argv[3])) : Frames(1, 23);
+    }
+    if (mode == "motion" && argc > 2) {
+        return Motion(std::atoi(argv[2]), argc > 3 && std::string(argv[3]) == "blur");
+    }
+    if (mode == "blur" && argc > 3) {
+        return Blur(std::atoi(argv[2]), std::atoi(argv[3]));
     }
     if (mode == "stall" && argc > 3) {
-        return Stall(std::atoi(argv[2]), argv[3]);
+        return Stall(std::atoi(argv[2]), argv[3], argc > 4 && std::string(argv[4]) == "all");
     }
     if (mode == "jpegs" && argc > 3) {
         return WriteJpegs(argv[2], std::atoi(argv[3]));
     }
     if (mode == "keys" && argc > 3) {
-        return Keys(std::atoi(argv[2]), argv[3], argc > 4 ? std::atoi(argv[4]) : -1);
+        const bool all = argc > 5 && std::string(argv[5]) == "all";
+        return Keys(std::atoi(argv[2]), argv[3], argc > 4 ? std::atoi(argv[4]) : -1, all);
     }
-    std::fprintf(stderr,
-                 "usage: bench_paced frames | stall <seconds> <dir> | keys <count> <dir> [ms] | "
-                 "jpegs <dir> <count>\n");
+    std::fprintf(
+        stderr,
+        "usage: bench_paced frames [first last] | motion <seconds> [blur] | blur <w> <h> "
+        "| stall <seconds> <dir> [all] | keys <count> <dir> [ms [all]] | jpegs <dir> <count>\n");
     return 2;
 }

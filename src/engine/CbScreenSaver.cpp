@@ -1,10 +1,14 @@
 #include "engine/CbScreenSaver.h"
 
+#include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 #include "engine/CcTransition.h"
 #include "engine/CdSound.h"
+#include "engine/CePanZoom.h"
 #include "engine/DateStamp.h"
+#include "toolkit/Backdrop.h"
 #include "toolkit/Bitmap.h"
 #include "toolkit/FitRect.h"
 #include "toolkit/FrameClock.h"
@@ -19,15 +23,29 @@
 namespace {
 
 constexpr uint32_t FirstTickMs = 100;
-// How long a paced effect takes, whatever its number of steps and the target's size.
-constexpr double EffectMs = 1000;
+// Frames of the movement of a picture: at least 30 a second, at most 60.
+constexpr double SlowestFrameMs = 1000.0 / 30;
+constexpr double FastestFrameMs = 1000.0 / 60;
+// A frame of the display may come this much earlier than the movement's spacing asks.
+constexpr double FrameSlack = 0.75;
+// The generator of pan and zoom starts the same in every show, as Random does.
+constexpr unsigned MotionSeed = 20261209;
 constexpr int CaptionMargin = 16;
 constexpr int DescriptionLinePitch = 49;
 constexpr int BottomRowPitch = 16;
 
-bool AnyEffectEnabled(const TSaverSettings& settings) {
-    for (uint8_t flag : settings.Transitions) {
-        if (flag != 0) {
+bool AnyEffectEnabled(const TSaverSettings& settings, const TShowExtras& extras) {
+    for (int effect = 1; effect <= efLast; ++effect) {
+        if (TransitionAllowed(settings, extras, effect)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool AnyMoreEffect(const TShowExtras& extras) {
+    for (bool on : extras.MoreTransitions) {
+        if (on) {
             return true;
         }
     }
@@ -95,6 +113,11 @@ TRect FitPicture(int w, int h, int gw, int gh) {
 // thread only once Ended is set there.
 struct TCbScreenSaver::TDecode {
     std::shared_ptr<const TBitmap> Picture;
+    // With pan and zoom, the picture at the largest size the movement shows it, when the
+    // decoder gave more pixels than the fit keeps: sharper than Picture filtered up.
+    std::shared_ptr<const TBitmap> Moving;
+    // The blurred background when the record asks for one.
+    std::shared_ptr<TBitmap> Backdrop;
     // Set when Picture is already scaled to fit the frame at Place, so that the
     // user-interface thread only copies it.
     bool Fitted = false;
@@ -119,7 +142,10 @@ TCbScreenSaver::TCbScreenSaver(TCanvas& targetCanvas,
     , FQuiet(quiet)
     // Wraps like the 32-bit product it stands for, without signed overflow.
     , FIntervalMs(static_cast<int32_t>(static_cast<uint32_t>(settings.IntervalSeconds) * 1000u))
-    , FInert(settings.PictureCount == 0 || !AnyEffectEnabled(settings)) {
+    , FEffectMs(TransitionMilliseconds(FExtras))
+    , FMoreEffects(AnyMoreEffect(FExtras))
+    , FInert(settings.PictureCount == 0 || !AnyEffectEnabled(settings, FExtras))
+    , FMotionRandom(MotionSeed) {
     if (FIntervalMs == 0) {
         FIntervalMs = 1;
     }
@@ -141,6 +167,12 @@ TCbScreenSaver::TCbScreenSaver(TCanvas& targetCanvas,
     if (services.Frames) {
         FFrameClock = services.Frames->CreateFrameClock();
         FFrameClock->OnFrame = [this] { Frame(); };
+        if (FExtras.PanZoom) {
+            FMotion = std::make_unique<TCePanZoom>();
+            FBareFrame = std::make_unique<TBitmap>(sw, sh);
+            FMotionBackground =
+                std::make_shared<TBitmap>(FTargetBitmap->Width(), FTargetBitmap->Height());
+        }
     }
     FWorker = services.Worker;
     // A show on a further screen draws as a saver process of its own would, from a seed that
@@ -255,10 +287,19 @@ void TCbScreenSaver::Tick() {
 void TCbScreenSaver::ShowNextFrame() {
     FInTick = true;
     try {
+        if (FMotion) {
+            // The moving picture stays as its last frame left it; the next effect starts there.
+            FMoving = false;
+            FFrameClock->Stop();
+            FMotion->End();
+        }
         ComposeFrame();
         if (!FStopping) {
             TCanvas& target = FTargetBitmap->Canvas();
             target.StretchDraw(target.ClipRect(), *FFrameBitmap);
+            if (FMotion && FShownPicture) {
+                BeginMotion();
+            }
             PickEffect();
         }
         if (!FStopping && !(FTransition->Active() && FFrameClock)) {
@@ -282,20 +323,14 @@ void TCbScreenSaver::ShowNextFrame() {
     }
 }
 
-// Draws the steps due by now: step k of n is due at k/n of the effect's time.
 void TCbScreenSaver::Frame() {
     const TOwnRandom own(FOwnSeed);
-    const int32_t n = FTransition->StepCount();
-    const double elapsed = FFrameClock->ElapsedMs();
-    const int32_t due = elapsed >= EffectMs ? n : static_cast<int32_t>(elapsed * n / EffectMs);
     FInTick = true;
     try {
-        FTransition->DrawSteps(due);
-        if (!FTransition->Active()) {
-            FFrameClock->Stop();
-            if (!FStopping) {
-                EffectEnded();
-            }
+        if (FMoving) {
+            MotionFrame();
+        } else {
+            EffectSteps();
         }
     } catch (...) {
         // As in a tick: the show freezes on its last frame.
@@ -306,11 +341,90 @@ void TCbScreenSaver::Frame() {
     }
 }
 
+// Draws the steps due by now: step k of n is due at k/n of the effect's time.
+void TCbScreenSaver::EffectSteps() {
+    const int32_t n = FTransition->StepCount();
+    const double elapsed = FFrameClock->ElapsedMs();
+    const int32_t due = elapsed >= FEffectMs ? n : static_cast<int32_t>(elapsed * n / FEffectMs);
+    FTransition->DrawSteps(due);
+    if (!FTransition->Active()) {
+        FFrameClock->Stop();
+        if (!FStopping) {
+            EffectEnded();
+        }
+    }
+}
+
+// The picture's way over its interval, drawn at the frames that are a pixel or so apart; the
+// last one leaves it where the interval ends, and there it stays until the next effect.
+void TCbScreenSaver::MotionFrame() {
+    const double elapsed = FFrameClock->ElapsedMs();
+    const double t = elapsed >= FIntervalMs ? 1 : elapsed / FIntervalMs;
+    if (t < 1 && elapsed - FMotionDrawnAt < FMotionSpacing * FrameSlack) {
+        return;
+    }
+    FMotion->Draw(FTargetCanvas, t);
+    FMotionDrawnAt = elapsed;
+    if (t >= 1) {
+        FMoving = false;
+        FFrameClock->Stop();
+    }
+}
+
+// Plans the movement of the picture just composed and draws its first moment into the target
+// bitmap, so that the effect reveals the picture where it starts to move. The caption and
+// the date are taken from the composed frame and stay as they are there.
+void TCbScreenSaver::BeginMotion() {
+    TBitmap& still = *FTargetBitmap;
+    const int tw = still.Width();
+    const int th = still.Height();
+    const double fx = static_cast<double>(tw) / FFrameBitmap->Width();
+    const double fy = static_cast<double>(th) / FFrameBitmap->Height();
+    const TCePanZoom::TPlace rest{FShownPlace.Left * fx,
+                                  FShownPlace.Top * fy,
+                                  FShownPlace.Width() * fx,
+                                  FShownPlace.Height() * fy};
+
+    TCanvas& back = FMotionBackground->Canvas();
+    if (FShownBackdrop) {
+        back.StretchDraw(back.ClipRect(), *FShownBackdrop);
+    } else {
+        back.Brush().Reset();
+        back.Brush().Color = FSettings.BackColor;
+        back.FillRect(back.ClipRect());
+    }
+
+    // A picture far larger than it is shown (in the panel, say) is shrunk once, with its
+    // pixels averaged, rather than filtered down from afar at every frame.
+    std::shared_ptr<const TBitmap> picture = std::move(FShownPicture);
+    const int needW = static_cast<int>(std::ceil(rest.W * 1.5));
+    const int needH = static_cast<int>(std::ceil(rest.H * 1.5));
+    if (picture->Width() > 2 * needW && picture->Height() > 2 * needH) {
+        auto smaller = std::make_shared<TBitmap>(needW, needH);
+        smaller->Canvas().StretchDraw(smaller->Canvas().ClipRect(), *picture);
+        picture = std::move(smaller);
+    }
+    // A pan goes at most about a pixel a frame at 60 frames a second.
+    const double reach = FIntervalMs / FastestFrameMs;
+    FMotion->Begin(std::move(picture), rest, FMotionBackground, tw, th, reach, FMotionRandom);
+    if (FHasStills) {
+        FMotion->AddStills(*FBareFrame, *FFrameBitmap, still);
+    }
+    FMotion->Draw(still.Canvas(), 0);
+    const double travel = std::max(FMotion->Travel(), 1e-9);
+    FMotionSpacing = std::clamp(FIntervalMs / travel, FastestFrameMs, SlowestFrameMs);
+}
+
 // The frame stays its interval from here; the next picture is chosen now, after the effect's
 // own random draws, as it would be at the start of the next tick.
 void TCbScreenSaver::EffectEnded() {
     FTimer->SetInterval(static_cast<uint32_t>(FIntervalMs));
     FTimer->SetEnabled(true);
+    if (FMotion && FMotion->Active()) {
+        FMoving = true;
+        FMotionDrawnAt = 0;
+        FFrameClock->Start();
+    }
     PrepareNext();
 }
 
@@ -338,8 +452,11 @@ void TCbScreenSaver::PrepareNext() {
     const int w = FFrameBitmap->Width();
     const int h = FFrameBitmap->Height();
     const bool fit = FSettings.StretchImages != 0;
+    const bool blur = FExtras.Fill == TShowExtras::fmBlur;
+    // The reach of a pan in frame pixels, as BeginMotion gives it in the target's.
+    const double reach = FMotion ? FIntervalMs / FastestFrameMs * w / FTargetBitmap->Width() : 0.0;
     FWorker->Post(
-        [decode, job = std::move(job), w, h, fit] {
+        [decode, job = std::move(job), w, h, fit, blur, reach] {
             try {
                 std::shared_ptr<const TBitmap> picture = job();
                 const TRect place = picture && fit
@@ -351,7 +468,28 @@ void TCbScreenSaver::PrepareNext() {
                     fitted->TakenOn = picture->TakenOn;
                     decode->Place = place;
                     decode->Fitted = true;
+                    const double scale =
+                        reach > 0 ? TCePanZoom::WayOf({0,
+                                                       0,
+                                                       static_cast<double>(place.Width()),
+                                                       static_cast<double>(place.Height())},
+                                                      w,
+                                                      h,
+                                                      reach)
+                                        .Scale
+                                  : 1;
+                    if (scale > 1 && picture->Width() > place.Width()) {
+                        const int mw = std::min(picture->Width(),
+                                                static_cast<int>(std::ceil(place.Width() * scale)));
+                        const int mh = std::max(1, mw * place.Height() / place.Width());
+                        auto moving = std::make_shared<TBitmap>(mw, mh);
+                        moving->Canvas().StretchDraw(moving->Canvas().ClipRect(), *picture);
+                        decode->Moving = std::move(moving);
+                    }
                     picture = std::move(fitted);
+                }
+                if (blur && picture) {
+                    decode->Backdrop = MakeBackdrop(*picture, w, h);
                 }
                 decode->Picture = std::move(picture);
             } catch (...) {
@@ -381,6 +519,8 @@ void TCbScreenSaver::NextPicture() {
 
 void TCbScreenSaver::ComposeFrame() {
     TCanvas& canvas = FFrameBitmap->Canvas();
+    FShownPicture.reset();
+    FShownBackdrop.reset();
     if (FPictureIndex == 0) {
         canvas.Draw(0, 0, *FTitleBitmap);
         return;
@@ -389,31 +529,73 @@ void TCbScreenSaver::ComposeFrame() {
     const int h = FFrameBitmap->Height();
     canvas.Brush().Reset();
     canvas.Brush().Color = FSettings.BackColor;
-    canvas.FillRect(canvas.ClipRect());
+    // The blurred background covers the whole frame; without it the background colour does.
+    auto fillBackground = [&] {
+        if (FShownBackdrop) {
+            canvas.Draw(0, 0, *FShownBackdrop);
+        } else {
+            canvas.FillRect(canvas.ClipRect());
+        }
+    };
 
     // A decoded picture is let go as soon as the frame holds it.
     std::shared_ptr<const TDecode> decode = std::move(FDecode);
     if (decode && decode->Error) {
+        canvas.FillRect(canvas.ClipRect());
         std::rethrow_exception(decode->Error);
     }
+    const bool blur = FExtras.Fill == TShowExtras::fmBlur;
     TDateTaken takenOn;
     if (decode && decode->Fitted) {
+        FShownBackdrop = decode->Backdrop;
+        fillBackground();
+        FShownPlace = decode->Place;
+        FShownPicture = decode->Moving ? decode->Moving : decode->Picture;
         canvas.Draw(decode->Place.Left, decode->Place.Top, *decode->Picture);
         takenOn = decode->Picture->TakenOn;
     } else {
-        const TBitmap& g =
-            decode && decode->Picture ? *decode->Picture : GetPicture(FPictureIndex - 1);
+        const bool decoded = decode && decode->Picture;
+        if (!decoded) {
+            // The background first, as ever, then the picture from the holder.
+            canvas.FillRect(canvas.ClipRect());
+        }
+        const TBitmap& g = decoded ? *decode->Picture : GetPicture(FPictureIndex - 1);
+        if (blur) {
+            FShownBackdrop = decode && decode->Backdrop ? decode->Backdrop : MakeBackdrop(g, w, h);
+        }
+        if (decoded || FShownBackdrop) {
+            fillBackground();
+        }
         if (FSettings.StretchImages != 0) {
-            canvas.StretchDraw(FitPicture(w, h, g.Width(), g.Height()), g);
+            FShownPlace = FitPicture(w, h, g.Width(), g.Height());
+            canvas.StretchDraw(FShownPlace, g);
         } else {
-            canvas.Draw((w - g.Width()) / 2, (h - g.Height()) / 2, g);
+            FShownPlace = Rect((w - g.Width()) / 2,
+                               (h - g.Height()) / 2,
+                               (w - g.Width()) / 2 + g.Width(),
+                               (h - g.Height()) / 2 + g.Height());
+            canvas.Draw(FShownPlace.Left, FShownPlace.Top, g);
+        }
+        if (FMotion) {
+            // The decoded picture is shared; one from GetPicture stays the holder's until the
+            // next GetPicture, which comes only after the movement has ended.
+            FShownPicture = decode && decode->Picture
+                                ? decode->Picture
+                                : std::shared_ptr<const TBitmap>(std::shared_ptr<void>(), &g);
         }
         takenOn = g.TakenOn;
     }
     const TSaverPictureText& slot = FSettings.PictureTexts[FPictureIndex - 1];
-    DrawCaption(slot);
     // A caption of the picture's own takes the place of its date.
-    if (FExtras.ShowDates && slot.Text[0] == '\0') {
+    const bool date = FExtras.ShowDates && slot.Text[0] == '\0' && takenOn.Known();
+    // What goes over the picture stays still while it moves: the frame before it is kept to
+    // find it by.
+    FHasStills = FMotion && (slot.Text[0] != '\0' || date);
+    if (FHasStills) {
+        FBareFrame->Canvas().Draw(0, 0, *FFrameBitmap);
+    }
+    DrawCaption(slot);
+    if (date) {
         DrawDateStamp(*FFrameBitmap, takenOn, FExtras.DateCorner);
     }
 }
@@ -464,10 +646,11 @@ void TCbScreenSaver::DrawCaption(const TSaverPictureText& slot) {
 }
 
 void TCbScreenSaver::PickEffect() {
+    const int32_t count = FMoreEffects ? efLast : TransitionCount;
     int32_t e;
     do {
-        e = Random(TransitionCount);
-    } while (FSettings.Transitions[e] == 0);
+        e = Random(count);
+    } while (!TransitionAllowed(FSettings, FExtras, e + 1));
     if (FFrameClock) {
         FTransition->Begin(FTargetBitmap.get(), &FTargetCanvas, e + 1);
         if (FTransition->Active()) {

@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "engine/ShowOrder.h"
 #include "engine/ShowServices.h"
@@ -16,6 +18,7 @@ class TBitmap;
 class TCanvas;
 class TCcTransition;
 class TCdSound;
+class TCePanZoom;
 class TFrameClock;
 class TTimer;
 class TWorker;
@@ -31,10 +34,13 @@ using TShowFactory =
 // at screen size with background and caption, scales it to the target and reveals it through
 // a transition. Pictures and the sound file come from the two virtual operations.
 //
-// With a frame clock among its services the show spreads each effect's steps over about a
-// second of display frames; with a worker it decodes the next picture while the current one
-// is on show. Pictures, effects and random draws come in the same order either way: the next
-// picture is chosen when the effect before it has ended.
+// With a frame clock among its services the show spreads each effect's steps over the
+// transition time of display frames (a second unless the record's further choices say
+// otherwise), and moves each picture slowly while it stays when those choices ask for pan and
+// zoom; with a worker it decodes the next picture while the current one is on show. Pictures,
+// effects and random draws come in the same order either way: the next picture is chosen when
+// the effect before it has ended. Pan and zoom and the push effect draw from generators of
+// their own, never from Random.
 class TCbScreenSaver {
 public:
     virtual ~TCbScreenSaver();
@@ -72,6 +78,9 @@ private:
     void Tick();
     void ShowNextFrame();
     void Frame();
+    void EffectSteps();
+    void MotionFrame();
+    void BeginMotion();
     void EffectEnded();
     void PrepareNext();
     void PictureArrived();
@@ -100,6 +109,10 @@ private:
     // The pictures that failed to decode since the last frame shown.
     std::bitset<256> FFailedPictures;
     int32_t FIntervalMs;
+    // How long a paced effect takes, whatever its number of steps and the target's size.
+    double FEffectMs;
+    // Effects 21..23 take part in the choice; without them it draws exactly as the twenty did.
+    bool FMoreEffects;
 
     // Settings that no caller should pass (no picture, no effect) leave the show inert: it
     // shows the background and never ticks, rather than drawing random numbers forever.
@@ -117,4 +130,26 @@ private:
     std::shared_ptr<uint32_t> FOwnSeed;
     // Lets a decode that ends after the show has gone find that out.
     std::shared_ptr<TCbScreenSaver*> FAlive;
+
+    // The picture of the frame composed last, where it lies on the frame and the blurred
+    // background under it: what pan and zoom moves.
+    std::shared_ptr<const TBitmap> FShownPicture;
+    TRect FShownPlace;
+    std::shared_ptr<TBitmap> FShownBackdrop;
+    // The composed frame before the caption and the date went over its picture.
+    std::unique_ptr<TBitmap> FBareFrame;
+    // A caption or the date went over the picture composed last.
+    bool FHasStills = false;
+    // Pan and zoom, only with a frame clock and when the record asks for it.
+    std::unique_ptr<TCePanZoom> FMotion;
+    // What the moving picture leaves uncovered shows, at the target's size.
+    std::shared_ptr<TBitmap> FMotionBackground;
+    // The generator of the movements; each picture takes two draws.
+    std::mt19937 FMotionRandom;
+    // The picture is moving: the frame clock runs over the interval for it.
+    bool FMoving = false;
+    double FMotionDrawnAt = 0;
+    // The least time between two frames of the movement: about a pixel of the way, at 30 to 60
+    // frames a second.
+    double FMotionSpacing = 0;
 };

@@ -33,7 +33,19 @@ private:
 constexpr int32_t kSlatCount = 20;
 constexpr int32_t kLineCount = TCcTransition::kLineCount;
 
-enum class TFamily : uint8_t { SlideIn, Wipe, BoxOut, BoxIn, SplitOpen, SplitClose, Lines, Blinds };
+enum class TFamily : uint8_t {
+    SlideIn,
+    Wipe,
+    BoxOut,
+    BoxIn,
+    SplitOpen,
+    SplitClose,
+    Lines,
+    Blinds,
+    Crossfade,
+    Push,
+    ZoomFade,
+};
 
 // How one effect is drawn. The steps are also the divisor of the family's formulas: step i of
 // n reaches i / n of the way.
@@ -54,6 +66,11 @@ struct TEffectShape {
 // Each slat of each of the 20 growth steps of the blinds is a step of its own, so that they
 // move as smoothly as the other effects when the steps are spread over time.
 constexpr int32_t kBlindsSteps = kSlatCount * kSlatCount;
+// Steps of the effects that draw the whole picture at each step: fine enough that even a
+// three-second effect has a step for every few milliseconds.
+constexpr int32_t kContinuousSteps = 1000;
+// The size the zooming picture starts at, as a part of its own.
+constexpr double kZoomFrom = 0.9;
 
 // In the order of the effects' numbers, so that effect n is Effects[n - 1].
 // Columns: effect, family, steps, from x, from y, rows, ends revealed.
@@ -78,6 +95,9 @@ constexpr TEffectShape Effects[] = {
     {efRandomColumns, TFamily::Lines, kLineCount, 0, 0, false, true},
     {efBlindsRows, TFamily::Blinds, kBlindsSteps, 0, 0, true, true},
     {efBlindsColumns, TFamily::Blinds, kBlindsSteps, 0, 0, false, true},
+    {efCrossfade, TFamily::Crossfade, kContinuousSteps, 0, 0, false, false},
+    {efPush, TFamily::Push, kContinuousSteps, 0, 0, false, false},
+    {efZoomFade, TFamily::ZoomFade, kContinuousSteps, 0, 0, false, false},
 };
 constexpr bool InEffectOrder() {
     for (size_t k = 0; k < std::size(Effects); ++k) {
@@ -95,6 +115,17 @@ const TEffectShape& ShapeOf(int32_t effect) {
 }
 
 }  // namespace
+
+TCcTransition::TCcTransition() = default;
+TCcTransition::~TCcTransition() = default;
+
+bool TCcTransition::Continuous(int32_t effect) {
+    if (effect < 1 || effect > efLast) {
+        return false;
+    }
+    const TFamily family = ShapeOf(effect).Family;
+    return family == TFamily::Crossfade || family == TFamily::Push || family == TFamily::ZoomFade;
+}
 
 int32_t TCcTransition::StepsOf(int32_t effect) {
     if (effect < 1 || effect > efLast) {
@@ -129,6 +160,17 @@ void TCcTransition::Begin(TBitmap* source, TCanvas* target, int32_t effect) {
             return;
         }
         FActive = Target != nullptr;
+        if (FActive && Continuous(Effect)) {
+            if (!FOld) {
+                FOld = std::make_unique<TBitmap>(Width, Height);
+            } else {
+                FOld->SetSize(Width, Height);
+            }
+            FOld->Canvas().CopyRect({0, 0, Width, Height}, *Target, {0, 0, Width, Height});
+            if (Effect == efPush) {
+                FPushFrom = static_cast<TPushFrom>(FOwnRandom() % 4);
+            }
+        }
     } catch (...) {
         // An effect that fails simply ends; the show goes on with the next slide.
     }
@@ -141,8 +183,13 @@ void TCcTransition::DrawSteps(int32_t last) {
     }
     try {
         std::optional<TPatternBrush> pattern;
-        if (ShapeOf(Effect).Family != TFamily::SlideIn) {
+        if (ShapeOf(Effect).Family != TFamily::SlideIn && !Continuous(Effect)) {
             pattern.emplace(*Target, *Source);
+        }
+        if (Continuous(Effect)) {
+            // Each step draws the whole picture: the steps before the last one due would be
+            // covered at once.
+            FStepsDrawn = last - 1;
         }
         while (FStepsDrawn < last) {
             if (!Step(++FStepsDrawn)) {
@@ -205,6 +252,12 @@ bool TCcTransition::Step(int32_t i) {
             return RandomLines(i);
         case TFamily::Blinds:
             return Blinds(i);
+        case TFamily::Crossfade:
+            return Crossfade(i);
+        case TFamily::Push:
+            return Push(i);
+        case TFamily::ZoomFade:
+            return ZoomFade(i);
     }
     return false;
 }
@@ -344,5 +397,71 @@ bool TCcTransition::Blinds(int32_t i) {
     } else {
         Reveal(p, 0, p + g, Height);
     }
+    return true;
+}
+
+// The old picture stays as it was and the new one is mixed into it, a little more at each
+// step; the last step leaves the new picture as it is.
+bool TCcTransition::Crossfade(int32_t i) {
+    if (Cancelled) {
+        return false;
+    }
+    if (i == FStepCount) {
+        DrawAt(0, 0);
+        return true;
+    }
+    Target->CopyRect({0, 0, Width, Height}, FOld->Canvas(), {0, 0, Width, Height});
+    Target->DrawSmooth(0, 0, Width, Height, *Source, double(i) / FStepCount);
+    return true;
+}
+
+// The new picture comes in from one side and moves the old one out at the other, both at the
+// same pace.
+bool TCcTransition::Push(int32_t i) {
+    const bool across = FPushFrom == pfRight || FPushFrom == pfLeft;
+    const int32_t extent = across ? Width : Height;
+    const int32_t d = RoundToEven(Extended(extent) * i / FStepCount);
+    // From the right or the bottom both pictures move towards the origin.
+    const int32_t sign = FPushFrom == pfRight || FPushFrom == pfBottom ? -1 : 1;
+    const int32_t oldAt = sign * d;
+    const int32_t newAt = oldAt - sign * extent;
+    if (Cancelled) {
+        return false;
+    }
+    if (across) {
+        DrawWithin(FOld->Canvas(), oldAt, 0);
+        DrawWithin(Source->Canvas(), newAt, 0);
+    } else {
+        DrawWithin(FOld->Canvas(), 0, oldAt);
+        DrawWithin(Source->Canvas(), 0, newAt);
+    }
+    return true;
+}
+
+// Both pictures of a push stay within the source's rectangle, as the old one was.
+void TCcTransition::DrawWithin(TCanvas& from, int32_t x, int32_t y) {
+    const TRect dest = TRect{x, y, x + Width, y + Height}.Intersected({0, 0, Width, Height});
+    if (!dest.IsEmpty()) {
+        Target->CopyRect(
+            dest, from, {dest.Left - x, dest.Top - y, dest.Right - x, dest.Bottom - y});
+    }
+}
+
+// The new picture grows about the centre from nine tenths of its size to the whole while it
+// fades in over the old one.
+bool TCcTransition::ZoomFade(int32_t i) {
+    if (Cancelled) {
+        return false;
+    }
+    if (i == FStepCount) {
+        DrawAt(0, 0);
+        return true;
+    }
+    const double t = double(i) / FStepCount;
+    const double scale = kZoomFrom + (1 - kZoomFrom) * t;
+    const double w = Width * scale;
+    const double h = Height * scale;
+    Target->CopyRect({0, 0, Width, Height}, FOld->Canvas(), {0, 0, Width, Height});
+    Target->DrawSmooth((Width - w) / 2, (Height - h) / 2, w, h, *Source, t);
     return true;
 }

@@ -2,6 +2,8 @@
 
 #include <bitset>
 #include <cstdint>
+#include <memory>
+#include <random>
 
 class TBitmap;
 class TCanvas;
@@ -30,18 +32,31 @@ enum TEffect : int32_t {
     efRandomColumns,
     efBlindsRows,
     efBlindsColumns,
-    efLast = efBlindsColumns,
+    // The new picture mixed into the old one, a little more at each step.
+    efCrossfade,
+    // The new picture comes in from a side and moves the old one out at the other.
+    efPush,
+    // The new picture grows from 90 % of its size about the centre as it fades in.
+    efZoomFade,
+    efLast = efZoomFade,
 };
 
 // Reveals a new picture over what the target shows by one of the effects above, drawing straight
-// onto the target step by step. Never reads the target, never waits; reports nothing.
-// A runner is created with new by its owner and released with CancelAndFree.
+// onto the target step by step. Never waits; reports nothing. Effects 1..20 never read the
+// target; crossfade, push and zoom-fade, which mix or move the old picture, copy what the target
+// shows when they begin and draw from that copy. A runner is created with new by its owner and
+// released with CancelAndFree.
 //
 // Run draws a whole effect at once. The stepped form (Begin, then DrawSteps as the steps fall
 // due) lets a caller spread the same steps over time: it draws exactly what Run draws, in the
 // same order, with the same random draws.
 class TCcTransition {
 public:
+    TCcTransition();
+    ~TCcTransition();
+    TCcTransition(const TCcTransition&) = delete;
+    TCcTransition& operator=(const TCcTransition&) = delete;
+
     // Runs effect 1..efLast to its end (or to a cancel); any other number draws nothing. Errors end
     // the effect quietly and leave Running set.
     void Run(TBitmap* source, TCanvas* target, int32_t effect);
@@ -61,6 +76,15 @@ public:
     int32_t StepsDrawn() const { return FStepsDrawn; }
     // The steps effect 1..efLast is drawn in; 0 for any other number.
     static int32_t StepsOf(int32_t effect);
+    // Effects whose every step draws the whole picture afresh, so that a late frame need only
+    // draw the last step due: crossfade, push and zoom-fade.
+    static bool Continuous(int32_t effect);
+
+    // Where the new picture of a push comes from.
+    enum TPushFrom : int32_t { pfRight, pfLeft, pfBottom, pfTop };
+    // The side the push that began last comes from; each push draws it anew from the runner's
+    // own generator, so that the show's random draws stay as they are without these effects.
+    TPushFrom PushFrom() const { return FPushFrom; }
 
     TBitmap* Source = nullptr;
     TCanvas* Target = nullptr;
@@ -83,6 +107,9 @@ private:
     bool SplitClose(int32_t i);
     bool RandomLines(int32_t i);
     bool Blinds(int32_t i);
+    bool Crossfade(int32_t i);
+    bool Push(int32_t i);
+    bool ZoomFade(int32_t i);
     bool Step(int32_t i);
     // The full reveal that closes box in, split close, random lines and blinds.
     void Finish();
@@ -92,10 +119,17 @@ private:
     void DrawAt(int32_t x, int32_t y);
     // Gives every target pixel of the rectangle the source pixel at the same position.
     void Reveal(int32_t left, int32_t top, int32_t right, int32_t bottom);
+    // Copies the whole of a source-sized canvas with its top-left corner at (x, y), clipped to
+    // the source's rectangle.
+    void DrawWithin(TCanvas& from, int32_t x, int32_t y);
 
     bool FActive = false;
     int32_t FStepCount = 0;
     int32_t FStepsDrawn = 0;
     // The random lines already drawn.
     std::bitset<kLineCount> FUsed;
+    // What the target showed when a continuous effect began.
+    std::unique_ptr<TBitmap> FOld;
+    TPushFrom FPushFrom = pfRight;
+    std::mt19937 FOwnRandom;
 };

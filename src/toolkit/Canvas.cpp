@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <cmath>
 #include <cstring>
 
 #include "toolkit/Bitmap.h"
@@ -188,6 +189,42 @@ void TCanvas::StretchDraw(const TRect& r, const TBitmap& graphic) {
     } else {
         changed = Blit(r, graphic.Image(), {0, 0, sw, sh});
     }
+    if (!changed.IsEmpty()) {
+        Changed(changed);
+    }
+}
+
+void TCanvas::DrawSmooth(
+    double x, double y, double w, double h, const TBitmap& graphic, double opacity) {
+    if (!Drawable() || graphic.Image().isNull() || !(w > 0) || !(h > 0) || !(opacity > 0)) {
+        return;
+    }
+    {
+        QPainter painter(FImage);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setOpacity(std::min(opacity, 1.0));
+        painter.drawImage(QRectF(x, y, w, h), graphic.Image());
+    }
+    const TRect changed = TRect{static_cast<int>(std::floor(x)),
+                                static_cast<int>(std::floor(y)),
+                                static_cast<int>(std::ceil(x + w)),
+                                static_cast<int>(std::ceil(y + h))}
+                              .Intersected(ClipRect());
+    if (!changed.IsEmpty()) {
+        Changed(changed);
+    }
+}
+
+void TCanvas::DrawOver(int x, int y, const QImage& overlay) {
+    if (!Drawable() || overlay.isNull()) {
+        return;
+    }
+    {
+        QPainter painter(FImage);
+        painter.drawImage(x, y, overlay);
+    }
+    const TRect changed =
+        TRect{x, y, x + overlay.width(), y + overlay.height()}.Intersected(ClipRect());
     if (!changed.IsEmpty()) {
         Changed(changed);
     }

@@ -46,6 +46,14 @@ public:
     // Scales a graphic to fill r exactly: shrinking averages the pixels each destination pixel
     // covers, enlarging (in either direction) repeats pixels.
     virtual void StretchDraw(const TRect& r, const TBitmap& graphic);
+    // Draws a graphic scaled into the rectangle at (x, y) of w x h pixels, all of them in
+    // fractions of a pixel, filtering between source pixels so that it moves and grows
+    // smoothly; opacity 1 covers what the canvas shows, less mixes the graphic into it.
+    virtual void DrawSmooth(
+        double x, double y, double w, double h, const TBitmap& graphic, double opacity = 1);
+    // Draws an image that has an alpha channel with its top-left corner at (x, y): its opaque
+    // pixels cover the canvas, its transparent ones leave it as it is.
+    virtual void DrawOver(int x, int y, const QImage& overlay);
     // Writes UTF-8 text with its top-left corner at (x, y); with a solid brush the text cell
     // (text width x font height) is filled with the brush colour first. Text needs a
     // QGuiApplication.

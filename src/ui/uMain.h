@@ -168,6 +168,9 @@ private:
     QRadioButton* rdoSeqNor;
     QRadioButton* rdoSeqRnd;
     QRadioButton* rdoSeqShuffle;
+    QComboBox* cboTransitionTime;
+    QCheckBox* chkPanZoom;
+    QCheckBox* chkBlurFill;
     QFrame* pnlBackColor;
     QPushButton* btnTransitions;
     QPushButton* btnDescription;

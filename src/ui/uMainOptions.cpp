@@ -1,6 +1,7 @@
 // The options page: its controls, their handlers (the sound, the background colour, the
 // transitions and the description), and the controls set from an opened saver and written into
 // the record.
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -76,6 +77,15 @@ void TfrmMain::CreateOptionsPage(QWidget* page) {
     udInterval->setGeometry(116, 176, 16, 21);
     udInterval->SetBuddy(edtInterval);
     Named(MakeLabel(page, QStringLiteral("秒"), 138, 180), "Label11");
+    // Half a second to three, in halves: entry i is i + 1 half-seconds.
+    Named(MakeLabel(page, QStringLiteral("过渡时间"), 160, 180), "Label12");
+    cboTransitionTime = Named(new QComboBox(page), "cboTransitionTime");
+    for (int half = MinTransitionHalfSeconds; half <= MaxTransitionHalfSeconds; ++half) {
+        cboTransitionTime->addItem(QStringLiteral("%1 秒").arg(half / 2.0));
+    }
+    cboTransitionTime->setGeometry(212, 176, 70, 22);
+    cboTransitionTime->setCurrentIndex(TShowExtras{}.TransitionHalfSeconds -
+                                       MinTransitionHalfSeconds);
 
     MakeFramingPanel(page, QRect(298, 134, 284, 72));
     MakeCaptionPanel(page, QStringLiteral("图片次序 (屏幕保护中图片出现的次序)"), 306, 126);
@@ -96,6 +106,8 @@ void TfrmMain::CreateOptionsPage(QWidget* page) {
     pnlBackColor->setCursor(Qt::PointingHandCursor);
     SetPanelColor(pnlBackColor, SwatchColor);
     pnlBackColor->installEventFilter(this);
+    chkBlurFill = Named(new QCheckBox(QStringLiteral("模糊背景"), page), "chkBlurFill");
+    chkBlurFill->setGeometry(160, 244, 120, 19);
 
     btnTransitions = Guide(
         MakeButton(page, "btnTransitions", QStringLiteral("过渡效果"), QRect(316, 240, 100, 25)));
@@ -103,6 +115,8 @@ void TfrmMain::CreateOptionsPage(QWidget* page) {
         MakeButton(page, "btnDescription", QStringLiteral("描述信息"), QRect(432, 240, 100, 25)));
     connect(btnTransitions, &QPushButton::clicked, this, &TfrmMain::btnTransitionsClick);
     connect(btnDescription, &QPushButton::clicked, this, &TfrmMain::btnDescriptionClick);
+    chkPanZoom = Named(new QCheckBox(QStringLiteral("缓慢推移缩放"), page), "chkPanZoom");
+    chkPanZoom->setGeometry(316, 268, 150, 19);
     btnMoreOptions = Guide(MakeButton(
         page, "btnMoreOptions", QStringLiteral("更多选项..."), QRect(470, 266, 100, 22)));
     connect(btnMoreOptions, &QPushButton::clicked, this, &TfrmMain::btnMoreOptionsClick);
@@ -119,6 +133,9 @@ void TfrmMain::ShowOptions(const TSaverSettings& settings) {
         ->setChecked(true);
     SetPanelColor(pnlBackColor, settings.BackColor);
     SetPreviewColor(settings.BackColor);
+    cboTransitionTime->setCurrentIndex(extras.TransitionHalfSeconds - MinTransitionHalfSeconds);
+    chkPanZoom->setChecked(extras.PanZoom);
+    chkBlurFill->setChecked(extras.Fill == TShowExtras::fmBlur);
 }
 
 void TfrmMain::CopyControlsToSettings() {
@@ -131,10 +148,14 @@ void TfrmMain::CopyControlsToSettings() {
     controls.SequentialOrder = rdoSeqNor->isChecked();
     controls.SoundFile = SoundFile();
     ::CopyControlsToSettings(controls, FSettings);
-    // The choices of "更多选项..." already lie in the record's block; the order joins them.
-    TShowExtras order = ReadShowExtras(FSettings);
-    order.Shuffle = rdoSeqShuffle->isChecked();
-    WriteShowExtras(FSettings, order);
+    // The choices of "更多选项..." and of the transition dialog already lie in the record's
+    // block; the order and the page's motion choices join them.
+    TShowExtras extras = ReadShowExtras(FSettings);
+    extras.Shuffle = rdoSeqShuffle->isChecked();
+    extras.TransitionHalfSeconds = cboTransitionTime->currentIndex() + MinTransitionHalfSeconds;
+    extras.PanZoom = chkPanZoom->isChecked();
+    extras.Fill = chkBlurFill->isChecked() ? TShowExtras::fmBlur : TShowExtras::fmColour;
+    WriteShowExtras(FSettings, extras);
 }
 
 void TfrmMain::SoundDropped(const QList<QUrl>& urls) {
@@ -189,8 +210,12 @@ void TfrmMain::btnSoundClearClick() {
 
 void TfrmMain::btnTransitionsClick() {
     TfrmTransitions* dialog = FForms.frmTransitions;
-    if (dialog != nullptr && dialog->EditTransitions(FSettings.Transitions)) {
-        dialog->WriteTransitions(FSettings.Transitions);
+    TShowExtras extras = ReadShowExtras(FSettings);
+    if (dialog != nullptr && dialog->EditTransitions(FSettings.Transitions, extras)) {
+        dialog->WriteTransitions(FSettings.Transitions, extras);
+        // Only effects 21 to 23 chosen: the block says so and the record keeps all twenty on,
+        // for players that know only those.
+        WriteShowExtras(FSettings, extras);
     }
 }
 

@@ -14,6 +14,7 @@
 #include <QToolButton>
 
 #include "pack/InstallerReader.h"
+#include "settings/ShowExtras.h"
 #include "support/WhenModal.h"
 #include "ui/BaFunction.h"
 #include "ui/MainWindowFixture.h"
@@ -65,10 +66,14 @@ void TMainWindowOpenAgainTest::reopenedSaverCreatesTheSameBytes() {
     Child<QComboBox>("cboImageSize")->setCurrentIndex(1);
     Child<TUpDown>("udInterval")->SetPosition(12);
     Child<QRadioButton>("rdoSeqRnd")->click();
+    Child<QComboBox>("cboTransitionTime")->setCurrentIndex(4);  // 2.5 seconds
+    Child<QCheckBox>("chkPanZoom")->setChecked(true);
+    Child<QCheckBox>("chkBlurFill")->setChecked(true);
     FDialogs->Colors.push_back(0x123456);
     FForm->pnlBackColorClick();
     WhenModal<TfrmTransitions>([](TfrmTransitions* dialog) {
         dialog->findChild<QCheckBox*>("CheckBox5")->setChecked(false);
+        dialog->findChild<QCheckBox*>("CheckBox22")->setChecked(true);
         dialog->findChild<QPushButton*>("btnOK")->click();
     });
     Child<QPushButton>("btnTransitions")->click();
@@ -90,6 +95,20 @@ void TMainWindowOpenAgainTest::reopenedSaverCreatesTheSameBytes() {
     QCOMPARE(Child<QLineEdit>("edtSound")->text(), folder + QStringLiteral("背景声音.wav"));
     QCOMPARE(Child<QLineEdit>("edtInterval")->text(), QStringLiteral("12"));
     QVERIFY(Child<QRadioButton>("rdoSeqRnd")->isChecked());
+    QCOMPARE(Child<QComboBox>("cboTransitionTime")->currentText(), QStringLiteral("2.5 秒"));
+    QVERIFY(Child<QCheckBox>("chkPanZoom")->isChecked());
+    QVERIFY(Child<QCheckBox>("chkBlurFill")->isChecked());
+    bool pushTicked = false, fifthTicked = true;
+    WhenModal<TfrmTransitions>([&](TfrmTransitions* dialog) {
+        pushTicked = dialog->findChild<QCheckBox*>("CheckBox22")->isChecked();
+        fifthTicked = dialog->findChild<QCheckBox*>("CheckBox5")->isChecked();
+        dialog->findChild<QPushButton*>("BitBtn2")->click();
+    });
+    Child<QPushButton>("btnTransitions")->click();
+    QVERIFY(pushTicked && !fifthTicked);
+    const TShowExtras extras = ReadShowExtras(FForm->Settings());
+    QCOMPARE(extras.TransitionHalfSeconds, 5);
+    QVERIFY(extras.PanZoom && extras.Fill == TShowExtras::fmBlur && extras.MoreTransitions[1]);
     QCOMPARE(PanelColor(Child<QFrame>("pnlBackColor")), TColor(0x123456));
     QCOMPARE(Child<QLineEdit>("edtCreate")->text(),
              QString::fromStdString(FForm->OutputDir()) + QStringLiteral("海边散步.run"));

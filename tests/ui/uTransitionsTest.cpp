@@ -18,7 +18,7 @@ private:
         return dialog->findChild<QCheckBox*>(QStringLiteral("CheckBox%1").arg(number));
     }
     void UntickAll() {
-        for (int number = 1; number <= TransitionCount; ++number) {
+        for (int number = 1; number <= TransitionCount + MoreTransitionCount; ++number) {
             Box(number)->setChecked(false);
         }
     }
@@ -56,7 +56,85 @@ private slots:
         QVERIFY(Box(20)->x() > Box(16)->x());
         QCOMPARE(Box(4)->nextInFocusChain(), Box(5));
         QCOMPARE(dialog->windowTitle(), QStringLiteral("过渡效果"));
-        QCOMPARE(dialog->size(), QSize(635, 170));
+        QCOMPARE(dialog->size(), QSize(635, 192));
+    }
+
+    // Effects 21 to 23 stand in a row below the twenty, in number order.
+    void moreEffectsStandBelowTheTwenty() {
+        const char* captions[] = {"淡入淡出", "推入", "缩放淡入"};
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(Box(21 + i));
+            QCOMPARE(Box(21 + i)->text(), QString::fromUtf8(captions[i]));
+            QCOMPARE(Box(21 + i)->y(), Box(21)->y());
+            QVERIFY(Box(21 + i)->y() > Box(4)->y());
+            QVERIFY(Box(21 + i)->geometry().bottom() < Box(1)->parentWidget()->height());
+        }
+        QVERIFY(Box(22)->x() > Box(21)->x());
+        QCOMPARE(Box(21)->x(), Box(1)->x());
+        QCOMPARE(Box(20)->nextInFocusChain(), Box(21));
+        QVERIFY(dialog->findChild<QPushButton*>("btnOK")->y() >
+                Box(1)->parentWidget()->geometry().bottom());
+    }
+
+    // One of the three alone is a choice; none of the 23 is refused. The boxes come from and
+    // go back to the further choices, and with only those chosen the twenty show unticked.
+    void moreEffectsTakePartInTheRules() {
+        uint8_t flags[TransitionCount];
+        std::memset(flags, 1, sizeof flags);
+        TShowExtras extras;
+        extras.MoreTransitions[2] = true;
+        bool twentyTicked = true, thirdTicked = false;
+        WhileOpen(dialog, [&] {
+            twentyTicked = Box(1)->isChecked() && Box(20)->isChecked();
+            thirdTicked = Box(23)->isChecked() && !Box(21)->isChecked();
+            UntickAll();
+            QVERIFY(dialog->NoneSelected());
+            dialog->findChild<QPushButton*>("btnOK")->click();
+            QVERIFY(dialog->isVisible());
+            Box(22)->setChecked(true);
+            QVERIFY(!dialog->NoneSelected());
+            dialog->findChild<QPushButton*>("btnOK")->click();
+        });
+        QVERIFY(dialog->EditTransitions(flags, extras));
+        QVERIFY(twentyTicked && thirdTicked);
+        QCOMPARE(messages.Texts.size(), 1);
+        dialog->WriteTransitions(flags, extras);
+        const uint8_t none[TransitionCount] = {};
+        QVERIFY(std::memcmp(flags, none, sizeof flags) == 0);
+        QVERIFY(!extras.MoreTransitions[0] && extras.MoreTransitions[1] &&
+                !extras.MoreTransitions[2]);
+
+        // Select all and none take the three in too.
+        int ticked = -1;
+        WhileOpen(dialog, [&] {
+            dialog->findChild<QPushButton*>("btnSelectAll")->click();
+            ticked = 0;
+            for (int number = 1; number <= TransitionCount + MoreTransitionCount; ++number) {
+                ticked += Box(number)->isChecked();
+            }
+            dialog->findChild<QPushButton*>("btnSelectNone")->click();
+            QVERIFY(dialog->NoneSelected());
+            dialog->findChild<QPushButton*>("btnOK")->click();
+            QVERIFY(dialog->isVisible());
+            dialog->findChild<QPushButton*>("BitBtn2")->click();
+        });
+        QVERIFY(!dialog->EditTransitions(flags, extras));
+        QCOMPARE(ticked, 23);
+        QCOMPARE(messages.Texts.size(), 2);
+
+        extras.NoClassicTransitions = true;
+        std::memset(flags, 1, sizeof flags);
+        bool anyOfTwenty = true, second = false;
+        WhileOpen(dialog, [&] {
+            anyOfTwenty = false;
+            for (int number = 1; number <= TransitionCount; ++number) {
+                anyOfTwenty = anyOfTwenty || Box(number)->isChecked();
+            }
+            second = Box(22)->isChecked();
+            dialog->findChild<QPushButton*>("BitBtn2")->click();
+        });
+        QVERIFY(!dialog->EditTransitions(flags, extras));
+        QVERIFY(!anyOfTwenty && second);
     }
 
     void framingPanelIsYellowWithBevels() {
