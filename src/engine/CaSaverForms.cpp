@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QtDebug>
 #include <stdexcept>
@@ -55,15 +56,34 @@ void TCaSaverForm::FormCreate() {
     FCursor->Hide();
     FEnded = false;
     FMouseMoves = 0;
+    // The geometry places the window on its display and covers it where no window manager
+    // honours the full-screen state; where one does, that state is what removes title bars,
+    // panels and docks.
     const TRect place = FScreen.Geometry();
+    if (QScreen* display = QGuiApplication::screenAt(
+            QPoint(place.Left + place.Width() / 2, place.Top + place.Height() / 2))) {
+        setScreen(display);
+    }
     setGeometry(place.Left, place.Top, place.Width(), place.Height());
     imgShow->setGeometry(0, 0, place.Width(), place.Height());
     SetColor(FBackColor);
 }
 
+void TCaSaverForm::AskFullScreen() {
+    setWindowState((windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized)) |
+                   Qt::WindowFullScreen);
+}
+
 void TCaSaverForm::RunSaver() {
     SetColor(FBackColor);
+    AskFullScreen();
     exec();
+}
+
+void TCaSaverForm::ShowSaver() {
+    SetColor(FBackColor);
+    AskFullScreen();
+    show();
 }
 
 void TCaSaverForm::SetColor(TColor color) {
@@ -128,6 +148,9 @@ void TCaSaverForm::EndSaver() {
         TCbScreenSaver::Stop(FSaver);
     }
     close();
+    if (OnEnded) {
+        OnEnded();
+    }
 }
 
 void TCaSaverForm::FormDestroy() {

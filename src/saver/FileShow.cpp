@@ -3,9 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QEventLoop>
+#include <QGuiApplication>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include "engine/CaSaverForms.h"
 #include "pack/InstallerReader.h"
@@ -105,6 +108,17 @@ TSoundFile::~TSoundFile() {
     }
 }
 
+namespace {
+
+// The show on one display: its own screen, services and window.
+struct TScreenShow {
+    std::unique_ptr<TQtScreen> Screen;
+    std::unique_ptr<TShowServices> Services;
+    std::unique_ptr<TCaSaverForm> Form;
+};
+
+}  // namespace
+
 std::string PlayShowFullScreen(const TInstallerReader& reader, bool quiet) {
     std::string failure;
     try {
@@ -117,17 +131,69 @@ std::string PlayShowFullScreen(const TInstallerReader& reader, bool quiet) {
         if (soundName.empty()) {
             settings.PlaySound = 0;
         }
+        TSaverSettings silent = settings;
+        silent.PlaySound = 0;
         TQtTimerFactory timers;
-        TQtScreen screen;
         TSdlMediaControl media;
         TSdlWavePlayer wave;
         TQtFrameClockFactory frames;
         TQtWorker worker;
-        const TShowServices services{timers, screen, media, wave, &frames, &worker};
-        TCaSaverForm form(
-            settings.BackColor, TFileShow::Factory(reader, settings, soundName, services), screen);
-        form.OnShowError = [&failure](const std::exception& error) { failure = error.what(); };
-        form.RunSaver();
+
+        // One window per display, the sound with the first; a display that comes while the
+        // show plays gets its window, one that goes takes its window along.
+        std::vector<TScreenShow> shows;
+        QEventLoop loop;
+        bool ended = false;
+        auto endAll = [&] {
+            if (ended) {
+                return;
+            }
+            ended = true;
+            for (TScreenShow& show : shows) {
+                show.Form->EndSaver();
+            }
+            loop.quit();
+        };
+        auto add = [&](QScreen* display) {
+            TScreenShow show;
+            show.Screen = std::make_unique<TQtScreen>(display);
+            show.Services = std::make_unique<TShowServices>(
+                TShowServices{timers, *show.Screen, media, wave, &frames, &worker});
+            show.Form = std::make_unique<TCaSaverForm>(
+                settings.BackColor,
+                TFileShow::Factory(
+                    reader, shows.empty() ? settings : silent, soundName, *show.Services),
+                *show.Screen);
+            show.Form->OnShowError = [&failure](const std::exception& error) {
+                failure = error.what();
+            };
+            show.Form->OnEnded = endAll;
+            show.Form->ShowSaver();
+            shows.push_back(std::move(show));
+        };
+        for (QScreen* display : QGuiApplication::screens()) {
+            add(display);
+        }
+        if (shows.empty()) {
+            throw std::runtime_error("没有可以放映的屏幕。");
+        }
+        QObject::connect(qApp, &QGuiApplication::screenAdded, &loop, [&](QScreen* display) {
+            if (!ended) {
+                add(display);
+            }
+        });
+        QObject::connect(qApp, &QGuiApplication::screenRemoved, &loop, [&](QScreen* display) {
+            for (auto it = shows.begin(); it != shows.end(); ++it) {
+                if (it->Screen->Display() == display && shows.size() > 1) {
+                    it->Form->OnEnded = nullptr;
+                    it->Form.release()->deleteLater();
+                    shows.erase(it);
+                    break;
+                }
+            }
+        });
+        loop.exec();
+        endAll();
     } catch (const std::exception& error) {
         failure = error.what();
     }

@@ -1,33 +1,28 @@
 #include "toolkit/QtScreen.h"
 
 #include <QGuiApplication>
-#include <QScreen>
 #include <cmath>
 
-namespace {
-
-int DevicePixels(int logical) {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? static_cast<int>(std::lround(logical * screen->devicePixelRatio())) : 0;
+QScreen* TQtScreen::Display() const {
+    return FPrimary ? QGuiApplication::primaryScreen() : FScreen.data();
 }
-
-QSize LogicalSize() {
-    QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->size() : QSize(0, 0);
-}
-
-}  // namespace
 
 int TQtScreen::Width() const {
-    return DevicePixels(LogicalSize().width());
+    QScreen* screen = Display();
+    return screen
+               ? static_cast<int>(std::lround(screen->size().width() * screen->devicePixelRatio()))
+               : 0;
 }
 
 int TQtScreen::Height() const {
-    return DevicePixels(LogicalSize().height());
+    QScreen* screen = Display();
+    return screen
+               ? static_cast<int>(std::lround(screen->size().height() * screen->devicePixelRatio()))
+               : 0;
 }
 
 TRect TQtScreen::Geometry() const {
-    QScreen* screen = QGuiApplication::primaryScreen();
+    QScreen* screen = Display();
     if (!screen) {
         return {};
     }

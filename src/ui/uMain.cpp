@@ -30,6 +30,7 @@
 #include "platform/FileBrowser.h"
 #include "platform/SaverFlag.h"
 #include "toolkit/Picture.h"
+#include "toolkit/QtScreen.h"
 #include "toolkit/UserFile.h"
 #include "toolkit/WidgetCanvas.h"
 #include "toolkit/Worker.h"
@@ -534,10 +535,21 @@ void TfrmMain::btnPreviewClick() {
         return;
     }
     {
-        TCaSaverForm saverForm(FSettings.BackColor,
-                               TCaScreenSaverMain::FullScreen(
-                                   FSettings, FPictures.Files(), SoundFile(), FServices.Show),
-                               FServices.Show.Screen);
+        // The preview covers the display the wizard is on; on another than the primary one it
+        // composes at that display's size.
+        TQtScreen wizardScreen(screen());
+        const bool elsewhere = screen() && screen() != QGuiApplication::primaryScreen();
+        const TShowServices& own = FServices.Show;
+        const TShowServices services{own.Timers,
+                                     elsewhere ? wizardScreen : own.Screen,
+                                     own.Media,
+                                     own.Wave,
+                                     own.Frames,
+                                     own.Worker};
+        TCaSaverForm saverForm(
+            FSettings.BackColor,
+            TCaScreenSaverMain::FullScreen(FSettings, FPictures.Files(), SoundFile(), services),
+            services.Screen);
         saverForm.OnShowError = [this](const std::exception& error) { ShowError(this, error); };
         FServices.SaverFlag.SetRunning(true);
         saverForm.RunSaver();

@@ -8,59 +8,16 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 #include "saver/SaverArgs.h"
 #include "saver/SaverFixture.h"
+#include "saver/Sessions.h"
 
 namespace {
-
-// A private X server for one test, or none when Xvfb is missing.
-class TXServer {
-public:
-    TXServer() {
-        for (int n = 70 + getpid() % 200; n < 400 && Display.isEmpty(); ++n) {
-            if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
-                continue;
-            }
-            FProcess.start("Xvfb",
-                           {QStringLiteral(":%1").arg(n),
-                            "-screen",
-                            "0",
-                            "640x480x24",
-                            "-nolisten",
-                            "tcp",
-                            "-noreset"});
-            if (!FProcess.waitForStarted(5000)) {
-                return;
-            }
-            for (int i = 0; i < 100 && FProcess.state() == QProcess::Running; ++i) {
-                if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
-                    Display = QStringLiteral(":%1").arg(n);
-                    break;
-                }
-                QThread::msleep(50);
-            }
-        }
-    }
-    ~TXServer() {
-        FProcess.terminate();
-        FProcess.waitForFinished(3000);
-    }
-    QProcessEnvironment Env() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", Display);
-        env.remove("QT_QPA_PLATFORM");
-        env.remove("WAYLAND_DISPLAY");
-        env.insert("SDL_AUDIODRIVER", "dummy");
-        return env;
-    }
-    QString Display;
-
-private:
-    QProcess FProcess;
-};
 
 // A window of our own on the X server, as xscreensaver would make one, and what it shows.
 class TXWindow {
@@ -106,26 +63,50 @@ public:
         std::free(reply);
         return pixel & 0xFFFFFF;
     }
+    // The top-level windows that asked for the full-screen state, with their size.
+    std::vector<QSize> FullScreenWindows() {
+        std::vector<QSize> found;
+        auto atom = [&](const char* name) {
+            auto* reply = xcb_intern_atom_reply(
+                FConnection, xcb_intern_atom(FConnection, 0, std::strlen(name), name), nullptr);
+            const xcb_atom_t value = reply ? reply->atom : 0;
+            std::free(reply);
+            return value;
+        };
+        const xcb_atom_t state = atom("_NET_WM_STATE"), full = atom("_NET_WM_STATE_FULLSCREEN");
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(FConnection)).data;
+        auto* tree =
+            xcb_query_tree_reply(FConnection, xcb_query_tree(FConnection, screen->root), nullptr);
+        if (!tree) {
+            return found;
+        }
+        const xcb_window_t* children = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+            auto* property = xcb_get_property_reply(
+                FConnection,
+                xcb_get_property(FConnection, 0, children[i], state, XCB_ATOM_ATOM, 0, 32),
+                nullptr);
+            if (!property) {
+                continue;
+            }
+            const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(property));
+            const int count = xcb_get_property_value_length(property) / 4;
+            if (std::find(atoms, atoms + count, full) != atoms + count) {
+                auto* geometry = xcb_get_geometry_reply(
+                    FConnection, xcb_get_geometry(FConnection, children[i]), nullptr);
+                found.emplace_back(geometry ? geometry->width : 0, geometry ? geometry->height : 0);
+                std::free(geometry);
+            }
+            std::free(property);
+        }
+        std::free(tree);
+        return found;
+    }
     uint32_t Id = 0;
 
 private:
     xcb_connection_t* FConnection;
 };
-
-// Waits up to `ms` for pred to hold.
-template <typename F>
-bool Within(int ms, F pred) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QCoreApplication::processEvents();
-        if (pred()) {
-            return true;
-        }
-        QThread::msleep(20);
-    }
-    return pred();
-}
 
 class ProgramsTest : public testing::Test {
 protected:
@@ -204,6 +185,9 @@ TEST_F(ProgramsTest, PlaysFullScreenUntilAKey) {
     player.start(Show, {"--play"});
     TXWindow probe(x.Display, 1, 1);
     ASSERT_TRUE(Within(8000, [&] { return probe.Pixel(320, 240) == 0xFF0000; }));
+    // The window asked the window manager for the full-screen state, and covers the screen
+    // where there is none.
+    EXPECT_EQ(probe.FullScreenWindows(), std::vector<QSize>{QSize(640, 480)});
     QProcessEnvironment env = x.Env();
     QProcess key;
     key.setProcessEnvironment(env);
