@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "saver/AutostartEntry.h"
+
 class TInstallerReader;
 
 // What an installation touches outside the show file, so that tests can point it elsewhere.
@@ -14,8 +16,13 @@ struct TInstallEnvironment {
     std::string IconPng;  // the menu entry's icon; none when empty
     std::function<bool()> HostInstalled;
     std::function<bool()> HostRunning;
+    // The idle watcher's side: autostart/ below ConfigHome, its lock and status in Runtime.
+    std::filesystem::path ConfigHome;
+    std::filesystem::path Runtime;
+    TWatchOptions Watch;
 
-    // $HOME, $XDG_DATA_HOME (or ~/.local/share), the effective user, and the real host checks.
+    // $HOME, $XDG_DATA_HOME (or ~/.local/share), $XDG_CONFIG_HOME (or ~/.config),
+    // $XDG_RUNTIME_DIR, the effective user, and the real host checks.
     static TInstallEnvironment FromProcess();
 };
 
@@ -42,6 +49,10 @@ public:
     std::string Install(bool select);
     // Removes what Install made; harmless when nothing is installed. Answers what happened.
     std::string Uninstall();
+
+    // The idle watcher's registration, for every installed show.
+    TAutostartEntry Watcher() const;
+    const TInstallEnvironment& Environment() const { return FEnv; }
 
 private:
     std::string Title() const;
