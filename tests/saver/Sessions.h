@@ -5,6 +5,7 @@
 // sway with two outputs side by side.
 #include <sys/stat.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,8 +18,11 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "saver/SaverFixture.h"
 
@@ -146,6 +150,95 @@ public:
 
 private:
     QProcess FProcess;
+};
+
+// A window of our own on the X server, as xscreensaver would make one, and what it shows.
+class TXWindow {
+public:
+    TXWindow(const QString& display, int w, int h) {
+        FConnection = xcb_connect(display.toLocal8Bit().constData(), nullptr);
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(FConnection)).data;
+        Id = xcb_generate_id(FConnection);
+        const uint32_t values[] = {screen->black_pixel};
+        xcb_create_window(FConnection,
+                          XCB_COPY_FROM_PARENT,
+                          Id,
+                          screen->root,
+                          0,
+                          0,
+                          w,
+                          h,
+                          0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                          screen->root_visual,
+                          XCB_CW_BACK_PIXEL,
+                          values);
+        xcb_map_window(FConnection, Id);
+        xcb_flush(FConnection);
+    }
+    ~TXWindow() { xcb_disconnect(FConnection); }
+    void Destroy() {
+        xcb_destroy_window(FConnection, Id);
+        xcb_flush(FConnection);
+    }
+    // The colour at (x, y) as the screen shows it (children included), 0xRRGGBB.
+    uint32_t Pixel(int x, int y) {
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(FConnection)).data;
+        auto* reply = xcb_get_image_reply(
+            FConnection,
+            xcb_get_image(FConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, x, y, 1, 1, ~0u),
+            nullptr);
+        if (!reply) {
+            return 0xFFFFFFFF;
+        }
+        uint32_t pixel = 0;
+        std::memcpy(&pixel, xcb_get_image_data(reply), 4);
+        std::free(reply);
+        return pixel & 0xFFFFFF;
+    }
+    // The top-level windows that asked for the full-screen state, with their size.
+    std::vector<QSize> FullScreenWindows() {
+        std::vector<QSize> found;
+        auto atom = [&](const char* name) {
+            auto* reply = xcb_intern_atom_reply(
+                FConnection, xcb_intern_atom(FConnection, 0, std::strlen(name), name), nullptr);
+            const xcb_atom_t value = reply ? reply->atom : 0;
+            std::free(reply);
+            return value;
+        };
+        const xcb_atom_t state = atom("_NET_WM_STATE"), full = atom("_NET_WM_STATE_FULLSCREEN");
+        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(FConnection)).data;
+        auto* tree =
+            xcb_query_tree_reply(FConnection, xcb_query_tree(FConnection, screen->root), nullptr);
+        if (!tree) {
+            return found;
+        }
+        const xcb_window_t* children = xcb_query_tree_children(tree);
+        for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+            auto* property = xcb_get_property_reply(
+                FConnection,
+                xcb_get_property(FConnection, 0, children[i], state, XCB_ATOM_ATOM, 0, 32),
+                nullptr);
+            if (!property) {
+                continue;
+            }
+            const auto* atoms = static_cast<const xcb_atom_t*>(xcb_get_property_value(property));
+            const int count = xcb_get_property_value_length(property) / 4;
+            if (std::find(atoms, atoms + count, full) != atoms + count) {
+                auto* geometry = xcb_get_geometry_reply(
+                    FConnection, xcb_get_geometry(FConnection, children[i]), nullptr);
+                found.emplace_back(geometry ? geometry->width : 0, geometry ? geometry->height : 0);
+                std::free(geometry);
+            }
+            std::free(property);
+        }
+        std::free(tree);
+        return found;
+    }
+    uint32_t Id = 0;
+
+private:
+    xcb_connection_t* FConnection;
 };
 
 // Headless sway 1.7 with outputs HEADLESS-1 and HEADLESS-2, 640 × 480 each, side by side.
