@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <sstream>
 
 #include "pack/InstallerReader.h"
@@ -161,4 +163,64 @@ TEST(SafeDisplayNameTest, HostileTitlesCannotLeaveTheName) {
         EXPECT_EQ(std::system(("sh -c \"" + command + "\"").c_str()), 0);
         EXPECT_FALSE(std::filesystem::exists("/tmp/kavro-pwned"));
     }
+}
+
+// Every file below a folder with its bytes ("/" ending a folder's name).
+std::map<std::string, std::string> Tree(const std::filesystem::path& root) {
+    std::map<std::string, std::string> tree;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
+         it != std::filesystem::recursive_directory_iterator();
+         ++it) {
+        const std::string name = std::filesystem::relative(it->path(), root).string();
+        tree[it->is_directory() ? name + "/" : name] = it->is_directory() ? "" : Read(it->path());
+    }
+    return tree;
+}
+
+// Several shows share the one watcher: the current show follows the choice and the installs,
+// and the last uninstall leaves the user's folders as they were, byte for byte.
+TEST_F(InstallTest, TheWatcherServesEveryShowAndGoesWithTheLast) {
+    std::filesystem::create_directories(Home() / ".config/autostart");
+    Write(Home() / ".config/autostart/user.desktop", "[Desktop Entry]\nName=mine\n");
+    Write(Home() / ".xscreensaver", UserFile);
+    std::filesystem::create_directories(Home() / ".local/share/applications");
+    const auto before = Tree(Home());
+
+    std::vector<std::unique_ptr<TInstallerReader>> readers;
+    std::vector<TShowInstaller> shows;
+    for (const char* title : {"one", "two", "three"}) {
+        readers.push_back(std::make_unique<TInstallerReader>());
+        readers.back()->Open(
+            MakeShowFile(FDir.path(), title, {Qt::green}, QString(title) + ".run"));
+        TInstallEnvironment env;
+        env.Home = Home();
+        env.DataHome = Home() / ".local/share";
+        env.HostInstalled = [] { return true; };
+        env.HostRunning = [] { return false; };
+        env.Runtime = FDir.filePath("run").toStdString();
+        env.Watch.StartNow = false;
+        env.Watch.IdleAfterSeconds = 240;
+        shows.emplace_back(*readers.back(), env);
+    }
+    auto current = [&] { return shows[0].Watcher().State().Current(); };
+    EXPECT_NE(shows[0].Install(false).find("闲置 4 分钟后开始放映"), std::string::npos);
+    shows[1].Install(true);
+    shows[2].Install(false);
+    EXPECT_EQ(current(), shows[1].Name());  // chosen last, though installed before "three"
+    const std::string entry = Read(shows[0].Watcher().EntryPath());
+    EXPECT_NE(entry.find("Exec=\"" + (Home() / ".local/share/kavro/kavro-saver").string() +
+                         "\" --watch\n"),
+              std::string::npos)
+        << entry;
+    EXPECT_EQ(shows[0].Watcher().IdleAfterSeconds(), 240);
+
+    shows[1].Uninstall();
+    EXPECT_EQ(current(), shows[2].Name());  // the newest left
+    shows[2].Uninstall();
+    EXPECT_EQ(current(), shows[0].Name());
+    EXPECT_TRUE(std::filesystem::exists(shows[0].Watcher().EntryPath()));
+    shows[0].Uninstall();
+    EXPECT_EQ(current(), "");
+    EXPECT_EQ(Tree(Home()), before);
 }
