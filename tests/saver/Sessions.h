@@ -3,6 +3,7 @@
 // Private display servers for one test, each run as an ordinary user when the tests run as
 // root (compositors and the screensaver daemon refuse root): a plain X server and a headless
 // sway with two outputs side by side.
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -329,3 +330,98 @@ private:
     std::unique_ptr<QProcess> FProcess;
     QString FSocket;
 };
+
+// Headless mutter 43 (GNOME's window manager) on a private session bus, its idle monitor
+// resettable as if there were input.
+class TMutter {
+public:
+    explicit TMutter(const TSessionUser& user) : FUser(user) {
+        if (!HasProgram("mutter") || !HasProgram("dbus-run-session")) {
+            return;
+        }
+        const QString run = user.Folder + "/run";
+        FProcess =
+            StartAs(user,
+                    user.Env(),
+                    "dbus-run-session",
+                    {"--",
+                     "sh",
+                     "-c",
+                     "echo \"$DBUS_SESSION_BUS_ADDRESS\" > \"$XDG_RUNTIME_DIR/bus-address\"; "
+                     "echo $$ > \"$XDG_RUNTIME_DIR/mutter.pid\"; "
+                     "exec env MUTTER_DEBUG_RESET_IDLETIME=1 mutter --headless --wayland "
+                     "--no-x11 --virtual-monitor 1024x768"});
+        Running = Within(15000, [&] {
+            QFile address(run + "/bus-address");
+            if (address.open(QIODevice::ReadOnly)) {
+                FBus = QString::fromUtf8(address.readAll()).trimmed();
+            }
+            return !FBus.isEmpty() && QFile::exists(run + "/wayland-0") &&
+                   RunAs(FUser,
+                         Env(),
+                         "gdbus",
+                         {"call",
+                          "--session",
+                          "--dest",
+                          "org.gnome.Mutter.IdleMonitor",
+                          "--object-path",
+                          "/org/gnome/Mutter/IdleMonitor/Core",
+                          "--method",
+                          "org.gnome.Mutter.IdleMonitor.GetIdletime"})
+                           .Code == 0;
+        });
+    }
+    ~TMutter() {
+        QFile pid(FUser.Folder + "/run/mutter.pid");
+        if (pid.open(QIODevice::ReadOnly)) {
+            const int id = pid.readAll().trimmed().toInt();
+            if (id > 1) {
+                kill(id, SIGTERM);
+            }
+        }
+        if (FProcess && !FProcess->waitForFinished(5000)) {
+            FProcess->kill();
+            FProcess->waitForFinished(2000);
+        }
+    }
+    QProcessEnvironment Env() const {
+        QProcessEnvironment env = FUser.Env();
+        env.insert("WAYLAND_DISPLAY", "wayland-0");
+        env.insert("XDG_SESSION_TYPE", "wayland");
+        env.insert("DBUS_SESSION_BUS_ADDRESS", FBus);
+        return env;
+    }
+    // What stands for input in a session without input devices.
+    void ResetIdletime() const {
+        RunAs(FUser,
+              Env(),
+              "gdbus",
+              {"call",
+               "--session",
+               "--dest",
+               "org.gnome.Mutter.IdleMonitor",
+               "--object-path",
+               "/org/gnome/Mutter/IdleMonitor/Core",
+               "--method",
+               "org.gnome.Mutter.IdleMonitor.ResetIdletime"});
+    }
+    bool Running = false;
+
+private:
+    const TSessionUser& FUser;
+    std::unique_ptr<QProcess> FProcess;
+    QString FBus;
+};
+
+// Whether a process runs whose command line holds `part` (plain mutter gives no screenshots:
+// the show's process is what can be seen of it).
+inline bool ProcessRuns(const QString& part) {
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile cmdline("/proc/" + pid + "/cmdline");
+        if (pid.toInt() > 0 && cmdline.open(QIODevice::ReadOnly) &&
+            QString::fromUtf8(cmdline.readAll()).replace(QChar(0), ' ').contains(part)) {
+            return true;
+        }
+    }
+    return false;
+}

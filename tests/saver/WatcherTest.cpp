@@ -98,3 +98,14 @@ TEST_F(WatcherTest, PlainXServer) {
                      }};
     IdleShowComesAndGoes(session);
 }
+
+TEST_F(WatcherTest, GnomeIdleMonitor) {
+    TMutter mutter(*User);
+    if (!mutter.Running) {
+        GTEST_SKIP() << "headless mutter cannot start here (are mutter and dbus installed?)";
+    }
+    const QString play = "kavro-saver --play " + User->Home();
+    TSession session{
+        mutter.Env(), [&] { return ProcessRuns(play); }, [&] { mutter.ResetIdletime(); }};
+    IdleShowComesAndGoes(session);
+}
