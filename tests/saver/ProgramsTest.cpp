@@ -186,12 +186,18 @@ TEST_F(RootOnlyTest, TheDaemonPlaysTheInstalledShow) {
         "mkdir -p \"$D/home\" && chmod 777 \"$D/home\" && HOME=\"$D/home\" "
         "DISPLAY=" +
         x.Display + " setpriv --reuid=65534 --regid=65534 --clear-groups ";
-    ASSERT_EQ(Shell(asUser + "\"$SHOW\" --install --select").Code, 0);
     QProcess daemon;
     QProcessEnvironment env = x.Env();
     env.insert("D", FDir.path());
     daemon.setProcessEnvironment(env);
     daemon.start("sh", {"-c", asUser + "xscreensaver -no-splash"});
+    EXPECT_TRUE(
+        Within(10000, [&] { return Shell(asUser + "xscreensaver-command -version").Code == 0; }));
+    ASSERT_EQ(Shell(asUser + "\"$SHOW\" --install --select --idle-after 1").Code, 0);
+    // The idle watcher runs but leaves the screen to the daemon: past its delay nothing of ours
+    // plays.
+    EXPECT_TRUE(Shell(asUser + "\"$SHOW\" --status").Output.contains("watcher: running"));
+    EXPECT_FALSE(Within(3000, [&] { return ProcessRuns("kavro-saver --play"); }));
     TXWindow probe(x.Display, 1, 1);
     EXPECT_TRUE(
         Within(10000, [&] { return Shell(asUser + "xscreensaver-command -activate").Code == 0; }));
