@@ -175,6 +175,7 @@ void TAutostartEntry::Remove(const std::string& name) {
         return;
     }
     StopWatcher();
+    RestoreCompositorConfig(state);
     std::error_code ec;
     fs::remove(EntryPath(), ec);
     fs::remove(FPaths.Program(), ec);
@@ -185,6 +186,78 @@ void TAutostartEntry::Remove(const std::string& name) {
     for (auto it = state.Created.rbegin(); it != state.Created.rend(); ++it) {
         RemoveIfEmpty(*it);
     }
+}
+
+fs::path TAutostartEntry::OriginalCompositorConfig() const {
+    return FPaths.Root() / "compositor-config.before";
+}
+
+fs::path TAutostartEntry::OursCompositorConfig() const {
+    return FPaths.Root() / "compositor-config.ours";
+}
+
+void TAutostartEntry::AddToCompositorConfig(const fs::path& systemConfig) {
+    const std::string line = CompositorConfigLine();
+    TWatcherState state = State();
+    if (line.empty() || state.Shows.empty()) {
+        return;
+    }
+    const fs::path file = CompositorConfigFile();
+    const std::optional<std::string> before = ReadWholeFile(file);
+    if (before && before->find(line) != std::string::npos) {
+        return;
+    }
+    std::string text = before ? *before : ReadWholeFile(systemConfig).value_or("");
+    if (!text.empty() && text.back() != '\n') {
+        text += '\n';
+    }
+    text += "# Kavro 屏幕保护的闲置监视程序\n" + line + "\n";
+    std::error_code ec;
+    if (!fs::exists(file.parent_path(), ec)) {
+        fs::create_directories(file.parent_path(), ec);
+        state.Created.push_back(file.parent_path().string());
+    }
+    if (state.CompositorConfig.empty()) {
+        state.CompositorConfig = file.string();
+        state.CompositorConfigExisted = before.has_value();
+        if (before) {
+            WriteFileAtomically(OriginalCompositorConfig(), *before, fs::perms(0600));
+        }
+    }
+    WriteFileAtomically(OursCompositorConfig(), text, fs::perms(0600));
+    Save(state);
+    WriteFileAtomically(file, text, fs::perms(0644));
+}
+
+void TAutostartEntry::RestoreCompositorConfig(const TWatcherState& state) const {
+    if (state.CompositorConfig.empty()) {
+        return;
+    }
+    const fs::path file = state.CompositorConfig;
+    const auto now = ReadWholeFile(file);
+    const auto ours = ReadWholeFile(OursCompositorConfig());
+    std::error_code ec;
+    if (now && ours && *now == *ours) {
+        // Untouched since: exactly as it was, or gone as it was.
+        if (state.CompositorConfigExisted) {
+            WriteFileAtomically(
+                file, ReadWholeFile(OriginalCompositorConfig()).value_or(""), fs::perms(0644));
+        } else {
+            fs::remove(file, ec);
+        }
+    } else if (now) {
+        // The user changed it since: only our lines go.
+        std::string text = *now;
+        const std::string block =
+            "# Kavro 屏幕保护的闲置监视程序\n" + CompositorConfigLine() + "\n";
+        const size_t at = text.find(block);
+        if (at != std::string::npos) {
+            text.erase(at, block.size());
+            WriteFileAtomically(file, text, fs::perms(0644));
+        }
+    }
+    fs::remove(OriginalCompositorConfig(), ec);
+    fs::remove(OursCompositorConfig(), ec);
 }
 
 bool TAutostartEntry::WatcherRunning() const {

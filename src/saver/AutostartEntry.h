@@ -6,7 +6,8 @@
 
 #include "saver/WatcherState.h"
 
-// What the user chose for the idle watcher when installing; nothing keeps the earlier choice.
+// What the user chose for the idle watcher when installing; an option left out keeps the
+// earlier choice.
 struct TWatchOptions {
     std::optional<int> IdleAfterSeconds;
     std::optional<int> KeepScreenOnMinutes;
@@ -48,11 +49,19 @@ public:
     // The user's compositor configuration file that CompositorConfigLine belongs in.
     std::filesystem::path CompositorConfigFile() const;
 
+    // Adds CompositorConfigLine to CompositorConfigFile, as the user agreed to; a file that
+    // was not there starts as a copy of the system's (which it replaces). The last Remove
+    // gives the file back as it was.
+    void AddToCompositorConfig(const std::filesystem::path& systemConfig = "/etc/sway/config");
+
     void StartWatcher() const;
     void StopWatcher() const;
 
 private:
     void Save(const TWatcherState& state) const;
+    void RestoreCompositorConfig(const TWatcherState& state) const;
+    std::filesystem::path OriginalCompositorConfig() const;
+    std::filesystem::path OursCompositorConfig() const;
 
     TWatcherPaths FPaths;
     std::filesystem::path FConfigHome;

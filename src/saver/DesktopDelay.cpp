@@ -100,6 +100,12 @@ TDesktopSettings TDesktopSettings::FromProcess() {
     TDesktopSettings desktop;
     const char* current = std::getenv("XDG_CURRENT_DESKTOP");
     desktop.CurrentDesktop = current ? current : "";
+    // Compositors that leave the variable unset still say who they are.
+    if (desktop.CurrentDesktop.empty() && std::getenv("SWAYSOCK")) {
+        desktop.CurrentDesktop = "sway";
+    } else if (desktop.CurrentDesktop.empty() && std::getenv("HYPRLAND_INSTANCE_SIGNATURE")) {
+        desktop.CurrentDesktop = "Hyprland";
+    }
     const char* config = std::getenv("XDG_CONFIG_HOME");
     const char* home = std::getenv("HOME");
     desktop.ConfigHome = config && *config == '/'

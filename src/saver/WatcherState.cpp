@@ -54,6 +54,10 @@ TWatcherState TWatcherState::Parse(const std::string& text) {
             state.KeepScreenOnMinutes = std::max(0, std::atoi(value.c_str()));
         } else if (key == "created" && !value.empty()) {
             state.Created.push_back(value);
+        } else if (key == "compositor-config") {
+            state.CompositorConfig = value;
+        } else if (key == "compositor-config-existed") {
+            state.CompositorConfigExisted = value == "1";
         }
     }
     return state;
@@ -75,6 +79,11 @@ std::string TWatcherState::Text() const {
     }
     for (const std::string& folder : Created) {
         text += "created=" + folder + "\n";
+    }
+    if (!CompositorConfig.empty()) {
+        text += "compositor-config=" + CompositorConfig + "\n";
+        text += std::string("compositor-config-existed=") + (CompositorConfigExisted ? "1" : "0") +
+                "\n";
     }
     return text;
 }

@@ -15,6 +15,10 @@ struct TWatcherState {
     std::optional<int> IdleAfterSeconds;
     int KeepScreenOnMinutes = 0;
     std::vector<std::string> Created;  // folders to remove again, when empty, at the end
+    // The compositor configuration the user let us add the watcher's line to, and whether it
+    // was there before (then its bytes are kept beside this file).
+    std::string CompositorConfig;
+    bool CompositorConfigExisted = false;
 
     // The show that plays: the one chosen last while it is installed, else the newest.
     std::string Current() const;
