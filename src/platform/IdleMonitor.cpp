@@ -1,6 +1,9 @@
 #include "platform/IdleMonitor.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <string>
 
 #include "platform/MutterIdleMonitor.h"
 #include "platform/WaylandIdleMonitor.h"
@@ -15,6 +18,17 @@ bool Set(const char* name) {
 
 }  // namespace
 
+bool HasSessionBus() {
+    // Asked without one, the bus library would launch a bus of its own for the display.
+    if (Set("DBUS_SESSION_BUS_ADDRESS")) {
+        return true;
+    }
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    return runtime && *runtime && access((std::string(runtime) + "/bus").c_str(), F_OK) == 0;
+}
+
+namespace {}  // namespace
+
 std::unique_ptr<TIdleMonitor> OpenSessionIdleMonitor(uint32_t idleMs) {
     std::unique_ptr<TIdleMonitor> monitor;
     auto tryOne = [&](std::unique_ptr<TIdleMonitor> candidate) {
@@ -22,7 +36,7 @@ std::unique_ptr<TIdleMonitor> OpenSessionIdleMonitor(uint32_t idleMs) {
             monitor = std::move(candidate);
         }
     };
-    if (Set("DBUS_SESSION_BUS_ADDRESS") || Set("XDG_RUNTIME_DIR")) {
+    if (HasSessionBus()) {
         tryOne(std::make_unique<TMutterIdleMonitor>("org.gnome.Mutter.IdleMonitor"));
         tryOne(std::make_unique<TMutterIdleMonitor>("org.cinnamon.Muffin.IdleMonitor"));
     }

@@ -29,3 +29,6 @@ public:
 // screen-saver extension; none when there is no session. Callbacks set right after it returns
 // are in time for the first event.
 std::unique_ptr<TIdleMonitor> OpenSessionIdleMonitor(uint32_t idleMs);
+
+// Whether the session has a bus to ask (its address is known, or it lies in the runtime folder).
+bool HasSessionBus();

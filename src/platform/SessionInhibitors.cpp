@@ -5,11 +5,16 @@
 #include <QDBusMessage>
 #include <cstdlib>
 
+#include "platform/IdleMonitor.h"
+
 namespace {
 
 constexpr uint IdleFlag = 8;
 
 bool Registered(const char* service) {
+    if (!HasSessionBus()) {
+        return false;
+    }
     QDBusConnection bus = QDBusConnection::sessionBus();
     return bus.isConnected() && bus.interface() &&
            bus.interface()->isServiceRegistered(service).value();
