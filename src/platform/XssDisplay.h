@@ -19,6 +19,19 @@ public:
     // Suspends the server's screen saver and power saving, or lets them go again.
     void Suspend(bool suspend);
 
+    // Alarms on the server's IDLETIME counter (SYNC extension), so that nothing needs asking
+    // while the user works; false when the server has no such counter.
+    bool OpenAlarms();
+    // The connection's socket, readable when an alarm may have come.
+    int Fd() const;
+    // One alarm once the idle time reaches ms (at once when it already has).
+    void AlarmWhenIdle(unsigned long ms);
+    // One alarm at the next input.
+    void AlarmWhenActive();
+    enum TAlarm { NoAlarm, IdleAlarm, ActiveAlarm };
+    // The alarms that came since the last call, the latest first (the other is dropped).
+    TAlarm TakeAlarm();
+
 private:
     struct TConnection;
     std::unique_ptr<TConnection> FConnection;

@@ -1,5 +1,6 @@
 #include "platform/XssIdleMonitor.h"
 
+#include <QSocketNotifier>
 #include <algorithm>
 
 namespace {
@@ -11,7 +12,13 @@ constexpr int IdlePollMs = 250;
 
 TXssIdleMonitor::TXssIdleMonitor() {
     FPoll.setSingleShot(true);
-    QObject::connect(&FPoll, &QTimer::timeout, [this] { Poll(); });
+    QObject::connect(&FPoll, &QTimer::timeout, [this] { FAlarms ? MaybeIdle() : Poll(); });
+}
+
+TXssIdleMonitor::~TXssIdleMonitor() = default;
+
+std::string TXssIdleMonitor::Name() const {
+    return FAlarms ? "IDLETIME" : "MIT-SCREEN-SAVER";
 }
 
 bool TXssIdleMonitor::Start(uint32_t idleMs) {
@@ -19,8 +26,78 @@ bool TXssIdleMonitor::Start(uint32_t idleMs) {
         return false;
     }
     FIdleMs = idleMs;
+    if (FDisplay.OpenAlarms()) {
+        FAlarms = std::make_unique<QSocketNotifier>(FDisplay.Fd(), QSocketNotifier::Read);
+        QObject::connect(FAlarms.get(), &QSocketNotifier::activated, [this] { Alarmed(); });
+        FDisplay.AlarmWhenIdle(FIdleMs);
+        Alarmed();  // an alarm may already wait in the queue
+        return true;
+    }
     Poll();
     return true;
+}
+
+void TXssIdleMonitor::Alarmed() {
+    switch (FDisplay.TakeAlarm()) {
+        case TXssDisplay::IdleAlarm:
+            if (!FIdle) {
+                MaybeIdle();
+            }
+            break;
+        case TXssDisplay::ActiveAlarm:
+            if (FIdle) {
+                BecameActive();
+            }
+            break;
+        case TXssDisplay::NoAlarm:
+            break;
+    }
+}
+
+void TXssIdleMonitor::MaybeIdle() {
+    unsigned long idle = 0;
+    bool suspended = false;
+    if (!FDisplay.Query(idle, suspended)) {
+        if (OnLost) {
+            OnLost();
+        }
+        return;
+    }
+    if (idle < FIdleMs) {
+        FDisplay.AlarmWhenIdle(FIdleMs);  // input came since
+    } else if (suspended) {
+        FPoll.start(WaitingPollMs);
+    } else {
+        BecameIdle();
+    }
+    Alarmed();
+}
+
+void TXssIdleMonitor::BecameIdle() {
+    FIdle = true;
+    if (OnIdle) {
+        OnIdle();
+    }
+    if (FAlarms) {
+        FDisplay.AlarmWhenActive();
+        unsigned long idle = 0;
+        bool suspended = false;
+        // Input that came before the alarm was set makes no transition: it is seen here.
+        if (FDisplay.Query(idle, suspended) && idle < FIdleMs) {
+            BecameActive();
+        }
+    }
+}
+
+void TXssIdleMonitor::BecameActive() {
+    FIdle = false;
+    FPoll.stop();
+    if (FAlarms) {
+        FDisplay.AlarmWhenIdle(FIdleMs);
+    }
+    if (OnActive) {
+        OnActive();
+    }
 }
 
 void TXssIdleMonitor::Poll() {
@@ -34,12 +111,9 @@ void TXssIdleMonitor::Poll() {
     }
     if (!FIdle) {
         if (idle >= FIdleMs && !suspended) {
-            FIdle = true;
             FLastIdle = idle;
             FPoll.start(IdlePollMs);
-            if (OnIdle) {
-                OnIdle();
-            }
+            BecameIdle();
             return;
         }
         // Nothing can happen before the rest of the delay has passed.
@@ -48,12 +122,9 @@ void TXssIdleMonitor::Poll() {
         return;
     }
     if (idle < FLastIdle) {
-        FIdle = false;
-        FPoll.start(static_cast<int>(std::max<unsigned long>(
-            FIdleMs - std::min<unsigned long>(idle, FIdleMs), WaitingPollMs)));
-        if (OnActive) {
-            OnActive();
-        }
+        const unsigned long rest = FIdleMs - std::min<unsigned long>(idle, FIdleMs);
+        FPoll.start(static_cast<int>(std::max<unsigned long>(rest, WaitingPollMs)));
+        BecameActive();
         return;
     }
     FLastIdle = idle;
