@@ -1,7 +1,6 @@
 #include "pack/CaPack.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -10,10 +9,10 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
-#include <random>
 #include <stdexcept>
 
 #include "pack/InstallerFormat.h"
+#include "toolkit/AtomicFile.h"
 #include "toolkit/HugePages.h"
 #include "toolkit/UserFile.h"
 
@@ -35,25 +34,17 @@ std::runtime_error FileError(const std::string& first,
     return std::runtime_error(first + "\n" + FileReasonLine(fileName, reason));
 }
 
-// Writes count bytes to fd, starting the disk write of each chunk as soon as it is in the page
-// cache, so that the final flush waits for the last chunk rather than for the whole file.
-bool WriteAll(int fd, const char* bytes, int64_t count) {
-    int64_t done = 0;
-    while (done < count) {
-        int64_t chunkEnd = std::min(count, done + WriteChunk);
-        int64_t chunkStart = done;
-        while (done < chunkEnd) {
-            ssize_t written = ::write(fd, bytes + done, chunkEnd - done);
-            if (written < 0 && errno == EINTR) {
-                continue;
-            }
-            if (written <= 0) {
-                return false;
-            }
-            done += written;
+// Writes count bytes, starting the disk write of each chunk as soon as it is in the page cache,
+// so that the final flush waits for the last chunk rather than for the whole file.
+bool WriteAll(TAtomicFile& file, const char* bytes, int64_t count) {
+    for (int64_t done = 0; done < count;) {
+        const int64_t chunk = std::min(WriteChunk, count - done);
+        if (!file.Write(bytes + done, static_cast<size_t>(chunk))) {
+            return false;
         }
-        // A hint too: the flush before the rename still waits for every byte.
-        sync_file_range(fd, chunkStart, chunkEnd - chunkStart, SYNC_FILE_RANGE_WRITE);
+        // A hint only: the flush before the rename still waits for every byte.
+        sync_file_range(file.Fd(), done, chunk, SYNC_FILE_RANGE_WRITE);
+        done += chunk;
     }
     return true;
 }
@@ -170,48 +161,13 @@ int32_t TCaPack::AddFile(const std::string& fileName) {
 
 void TCaPack::SaveToFile(const std::string& fileName) {
     // Written beside the target under a name of its own and renamed over it once every byte is
-    // on disk, all by the name's own bytes: a failure leaves the old target as it was and
-    // removes the new file.
-    struct stat info;
-    const bool replacing = ::stat(fileName.c_str(), &info) == 0;
-    if (replacing && !S_ISREG(info.st_mode)) {
-        throw FileError("无法创建文件 " + fileName, fileName, NotRegularReason(info.st_mode));
+    // on disk: a failure leaves the old target as it was and removes the new file. A link
+    // stays a link; the file it leads to is replaced.
+    TAtomicFile file(fileName);
+    if (!file.Open()) {
+        throw FileError("无法创建文件 " + fileName, fileName, file.Reason());
     }
-    std::random_device entropy;
-    std::string temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = fileName + ".kavro-" + std::to_string(entropy() % 1000000000u);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            break;
-        }
-    }
-    if (fd < 0) {
-        throw FileError("无法创建文件 " + fileName, fileName, FileErrorReason(errno, true));
-    }
-    if (replacing) {
-        // The replaced file keeps its permissions.
-        ::fchmod(fd, info.st_mode & 07777);
-    }
-    // The flush before the rename stays: without a journal on the disk, nothing else orders the
-    // data before the rename, and a power loss could leave the target empty or torn. The chunked
-    // write has most of it on its way by then.
-    errno = 0;
-    bool ok = WriteAll(fd, FStream.constData(), FSize) && ::fsync(fd) == 0;
-    int error = errno;
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        error = errno;
-    }
-    if (ok && ::rename(temporary.c_str(), fileName.c_str()) != 0) {
-        ok = false;
-        error = errno;
-    }
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        throw FileError(WriteErrorMessage,
-                        fileName,
-                        error == 0 ? "磁盘空间不足" : FileErrorReason(error, true));
+    if (!WriteAll(file, FStream.constData(), FSize) || !file.Commit()) {
+        throw FileError(WriteErrorMessage, fileName, file.Reason());
     }
 }

@@ -2,13 +2,14 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
-#include <fstream>
-#include <map>
 #include <optional>
 #include <sstream>
 #include <stdexcept>
@@ -16,6 +17,8 @@
 
 #include "pack/InstallerReader.h"
 #include "saver/XScreensaverConfig.h"
+#include "toolkit/AtomicFile.h"
+#include "toolkit/UserFile.h"
 
 extern char** environ;
 
@@ -23,67 +26,148 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr char StateFile[] = "install-state";
-constexpr char Absent[] = "<absent>";
+// The comment line in ~/.xscreensaver that keeps the user's own mode and selection while a show
+// of ours is the selected one, so that uninstalling gives them back even when our folders are
+// gone.
+constexpr char NoteKey[] = "restores on uninstall";
 
-std::optional<std::string> ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+// ~/.xscreensaver's bytes, or nothing when there is none (a link to nowhere included: the save
+// makes the file where it points). Never waits on a FIFO; throws with the reason when the file
+// cannot be read.
+std::optional<std::string> ReadUserFile(const fs::path& path) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) {
         return std::nullopt;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    std::string bytes, reason;
+    if (!ReadRegularFile(path.string(), bytes, reason)) {
+        throw std::runtime_error("无法读取 “" + path.string() + "”：" + reason + "。没有改动它。");
+    }
+    return bytes;
 }
 
-// Writes through a temporary file in the same folder and a rename, so that a reader (or the
-// daemon watching the file) sees the old file or the new one, never half of one.
-void WriteAtomically(const fs::path& path, const std::string& bytes, fs::perms mode) {
-    const fs::path temp = path.parent_path() / ("." + path.filename().string() + ".kavro-new");
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            std::error_code ec;
-            fs::remove(temp, ec);
-            throw std::runtime_error("无法写入 “" + path.string() + "”（磁盘已满或没有写入权限）");
+void WriteFile(const fs::path& path, const std::string& bytes, mode_t newMode) {
+    WriteFileAtomically(path.string(), bytes, newMode);
+}
+
+// A value in the note: the bytes a comment line can hold without ending or continuing it.
+std::string Encode(const std::string& raw) {
+    std::string out;
+    for (const unsigned char c : raw) {
+        if (c <= 0x20 || c >= 0x7F || c == '%' || c == '\\' || c == '=') {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, "%%%02X", c);
+            out += hex;
+        } else {
+            out += static_cast<char>(c);
         }
     }
-    std::error_code ec;
-    fs::permissions(temp, mode, ec);
-    fs::rename(temp, path, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        throw std::runtime_error("无法写入 “" + path.string() + "”：" + ec.message());
-    }
+    return out;
 }
 
-// The few values Install keeps for Uninstall, as "key=value" lines.
-std::map<std::string, std::string> ReadState(const fs::path& path) {
-    std::map<std::string, std::string> state;
-    std::istringstream lines(ReadFile(path).value_or(""));
-    std::string line;
-    while (std::getline(lines, line)) {
-        const size_t eq = line.find('=');
-        if (eq != std::string::npos) {
-            state[line.substr(0, eq)] = line.substr(eq + 1);
+std::string Decode(const std::string& text) {
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '%' && i + 2 < text.size()) {
+            out += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += text[i];
         }
     }
-    return state;
+    return out;
 }
 
-std::string WriteState(const std::map<std::string, std::string>& state) {
+struct TUserSettings {
+    std::optional<std::string> Mode;
+    std::optional<std::string> Selected;
+};
+
+std::optional<TUserSettings> ReadNote(const TXScreensaverConfig& config) {
+    const auto note = config.Note(NoteKey);
+    if (!note) {
+        return std::nullopt;
+    }
+    TUserSettings settings;
+    std::istringstream fields(*note);
+    std::string field;
+    while (fields >> field) {
+        const size_t eq = field.find('=');
+        if (eq == std::string::npos) {
+            continue;
+        }
+        try {
+            const std::string value = Decode(field.substr(eq + 1));
+            (field.compare(0, eq, "mode") == 0 ? settings.Mode : settings.Selected) = value;
+        } catch (const std::exception&) {
+            // A note damaged by hand holds nothing to give back.
+        }
+    }
+    return settings;
+}
+
+void WriteNote(TXScreensaverConfig& config, const TUserSettings& settings) {
     std::string text;
-    for (const auto& [key, value] : state) {
-        text += key + "=" + value + "\n";
+    if (settings.Mode) {
+        text += "mode=" + Encode(*settings.Mode);
     }
-    return text;
+    if (settings.Selected) {
+        text += std::string(text.empty() ? "" : " ") + "selected=" + Encode(*settings.Selected);
+    }
+    config.SetNote(NoteKey, text.empty() ? "-" : text);  // "-": both were not set
 }
 
-std::optional<std::string> FromState(const std::string& value) {
-    return value == Absent ? std::nullopt : std::optional<std::string>(value);
+int SelectedIndex(const TXScreensaverConfig& config) {
+    const auto selected = config.Value("selected");
+    if (!selected || selected->empty()) {
+        return -1;
+    }
+    char* end = nullptr;
+    const long value = std::strtol(selected->c_str(), &end, 10);
+    return *end == 0 && value >= 0 && value < 1000000 ? static_cast<int>(value) : -1;
 }
+
+bool IsOurs(const std::string& entry) {
+    return entry.find("/kavro/savers/") != std::string::npos &&
+           entry.find("/kavro-saver'") != std::string::npos;
+}
+
+// Whether xscreensaver shows one of our savers now.
+bool OursSelected(const TXScreensaverConfig& config) {
+    const auto programs = config.Programs();
+    const int selected = SelectedIndex(config);
+    return config.Value("mode") == "one" && selected >= 0 &&
+           selected < static_cast<int>(programs.size()) && IsOurs(programs[selected]);
+}
+
+// Held while ~/.xscreensaver and the folders are edited, so that installs and uninstalls
+// started at the same moment take their turns instead of losing each other's entries.
+class TEditLock {
+public:
+    explicit TEditLock(const fs::path& path) {
+        std::error_code ec;
+        fs::create_directories(path.parent_path(), ec);
+        FFd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        int error = errno;
+        while (FFd >= 0 && ::flock(FFd, LOCK_EX) != 0) {
+            error = errno;
+            if (error != EINTR) {
+                ::close(FFd);
+                FFd = -1;
+            }
+        }
+        if (FFd < 0) {
+            throw std::runtime_error("无法锁定 “" + path.string() + "”：" +
+                                     FileErrorReason(error, true));
+        }
+    }
+    ~TEditLock() { ::close(FFd); }
+    TEditLock(const TEditLock&) = delete;
+    TEditLock& operator=(const TEditLock&) = delete;
+
+private:
+    int FFd = -1;
+};
 
 // A path as one argument of a desktop entry's Exec line.
 std::string ExecQuoted(const std::string& path) {
@@ -184,7 +268,87 @@ fs::path TShowInstaller::MenuEntryPath() const {
 
 bool TShowInstaller::IsInstalled() const {
     std::error_code ec;
-    return fs::exists(SaverPath(), ec) && fs::exists(ShowPath(), ec);
+    if (fs::exists(SaverPath(), ec) && fs::exists(ShowPath(), ec)) {
+        return true;
+    }
+    // The folder deleted by hand: the entry still names it, and Uninstall still takes it out.
+    try {
+        const auto config = ReadUserFile(ConfigPath());
+        return config && TXScreensaverConfig(*config).FindProgram(Needle()) >= 0;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+fs::path TShowInstaller::ConfigPath() const {
+    return FEnv.Home / ".xscreensaver";
+}
+
+std::string TShowInstaller::Needle() const {
+    return "'" + SaverPath().string() + "'";
+}
+
+std::optional<std::string> TShowInstaller::ReadConfig() const {
+    const fs::path path = ConfigPath();
+    struct stat info;
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && !(info.st_mode & S_IWUSR)) {
+        throw std::runtime_error("“" + path.string() +
+                                 "” 是只读的，没有改动它。要安装或卸载屏保，请先允许写入："
+                                 "\nchmod u+w " +
+                                 path.string());
+    }
+    return ReadUserFile(path);
+}
+
+void TShowInstaller::WriteConfig(const std::optional<std::string>& old,
+                                 const TXScreensaverConfig& config) const {
+    if (old && config.Text() == *old) {
+        return;
+    }
+    // A file left as we would have started it holds nothing of the user's.
+    if (config.Text() == TXScreensaverConfig::Minimal()) {
+        TAtomicFile target(ConfigPath().string());  // through a link, the file it leads to
+        std::error_code ec;
+        fs::remove(target.Target(), ec);
+        return;
+    }
+    WriteFile(ConfigPath(), config.Text(), 0644);
+}
+
+TXScreensaverConfig TShowInstaller::Registered(const std::optional<std::string>& old,
+                                               bool select,
+                                               int& index) const {
+    const std::string refused = "无法把屏保登记到 “" + ConfigPath().string() + "”：";
+    TXScreensaverConfig config(old.value_or(TXScreensaverConfig::Minimal()));
+    const std::string obstacle = config.Obstacle();
+    if (!obstacle.empty()) {
+        throw std::runtime_error(refused + obstacle + "。文件没有改动。");
+    }
+    std::vector<std::string> expected = config.Programs();
+    const std::string entry = "\t\"" + SafeDisplayName(Title()) + "\"\t" + Needle() + " --root";
+    const bool known = config.FindProgram(Needle()) >= 0;
+    index = config.SetProgram(Needle(), entry);
+    if (!known && index >= 0 && index <= static_cast<int>(expected.size())) {
+        expected.insert(expected.begin() + index, entry.substr(1));
+    }
+    if (select) {
+        const auto note = ReadNote(config);
+        if (!note || !OursSelected(config)) {
+            WriteNote(config, {config.RawValue("mode"), config.RawValue("selected")});
+        }
+        config.SetValue("mode", "one");
+        config.SetValue("selected", std::to_string(index));
+    }
+    // Read back as xscreensaver will read it: anything else is no success.
+    const bool read =
+        config.Programs() == expected && config.FindProgram(Needle()) == index &&
+        (!select || (config.Value("mode") == "one" && SelectedIndex(config) == index));
+    if (!read) {
+        throw std::runtime_error(refused +
+                                 "xscreensaver 不会按这样改过的文件运行这个屏保，"
+                                 "文件的写法与它的读法不一致。文件没有改动。");
+    }
+    return config;
 }
 
 std::string TShowInstaller::Install(bool select) {
@@ -206,61 +370,28 @@ std::string TShowInstaller::Install(bool select) {
                                      "” 含有引号、反斜杠或控制字符，无法登记为屏幕保护。");
         }
     }
+    TEditLock lock(FEnv.DataHome / "kavro" / "savers" / ".lock");
+    // Worked out before anything is written, so that a refusal leaves no trace.
+    const auto oldConfig = ReadConfig();
+    int index = -1;
+    const TXScreensaverConfig config = Registered(oldConfig, select, index);
+
     std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec) {
-        throw std::runtime_error("无法创建文件夹 “" + folder.string() + "”：" + ec.message());
-    }
-    struct statvfs fsInfo {};
-    if (statvfs(folder.c_str(), &fsInfo) == 0 && (fsInfo.f_flag & ST_NOEXEC)) {
-        throw std::runtime_error(
-            "“" + folder.string() +
-            "” 所在的文件系统不允许运行程序（noexec），屏幕保护无法安装在那里。");
-    }
-
-    const fs::path statePath = folder / StateFile;
-    auto state = ReadState(statePath);
-    const fs::path configPath = FEnv.Home / ".xscreensaver";
-    const auto oldConfig = ReadFile(configPath);
-
-    WriteAtomically(SaverPath(), FReader.PieceBytes(saver), fs::perms(0755));
-    if (fs::weakly_canonical(FReader.FileName(), ec) != fs::weakly_canonical(ShowPath(), ec)) {
-        WriteAtomically(ShowPath(), FReader.PieceBytes({0, FReader.Length()}), fs::perms(0755));
-    }
-    if (!FEnv.IconPng.empty()) {
-        WriteAtomically(folder / "kavro.png", FEnv.IconPng, fs::perms(0644));
-    }
-
-    TXScreensaverConfig config(oldConfig.value_or(TXScreensaverConfig::Minimal()));
-    const std::string needle = "'" + SaverPath().string() + "'";
-    const int index =
-        config.SetProgram(needle, "\t\"" + SafeDisplayName(Title()) + "\"\t" + needle + " --root");
-    if (select) {
-        if (!state.count("mode")) {
-            state["mode"] = config.Value("mode").value_or(Absent);
-            state["selected"] = config.Value("selected").value_or(Absent);
+    const bool freshFolder = !fs::exists(folder, ec);
+    const bool freshEntry = !fs::exists(MenuEntryPath(), ec);
+    try {
+        WriteFiles();
+        WriteConfig(oldConfig, config);
+    } catch (...) {
+        // Half an installation is none: what this attempt made goes again.
+        if (freshFolder) {
+            fs::remove_all(folder, ec);
         }
-        config.SetValue("mode", "one");
-        config.SetValue("selected", std::to_string(index));
+        if (freshEntry) {
+            fs::remove(MenuEntryPath(), ec);
+        }
+        throw;
     }
-    WriteAtomically(statePath, WriteState(state), fs::perms(0644));
-    if (!oldConfig || config.Text() != *oldConfig) {
-        WriteAtomically(configPath, config.Text(), fs::perms(0644));
-    }
-
-    std::string name;
-    for (const char c : Title()) {
-        name += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
-    }
-    fs::create_directories(MenuEntryPath().parent_path(), ec);
-    WriteAtomically(MenuEntryPath(),
-                    "[Desktop Entry]\nType=Application\nName=" + name +
-                        "\nComment=Kavro 屏幕保护\nExec=" + ExecQuoted(SaverPath()) + " --play " +
-                        ExecQuoted(ShowPath()) + "\nIcon=" + (folder / "kavro.png").string() +
-                        "\nTerminal=false\nCategories=Graphics;\nActions=Uninstall;\n\n"
-                        "[Desktop Action Uninstall]\nName=卸载\nExec=" +
-                        ExecQuoted(ShowPath()) + " --uninstall\n",
-                    fs::perms(0644));
 
     // Where no xscreensaver runs, the idle watcher starts the show.
     const std::string watching = Watcher().Add(Name(), SaverPath(), select, FEnv.Watch);
@@ -272,37 +403,94 @@ std::string TShowInstaller::Install(bool select) {
     return done;
 }
 
-std::string TShowInstaller::Uninstall() {
+void TShowInstaller::WriteFiles() const {
     const fs::path folder = Folder();
     std::error_code ec;
-    const bool installed = fs::exists(folder, ec) || fs::exists(MenuEntryPath(), ec);
-    const auto state = ReadState(folder / StateFile);
+    fs::create_directories(folder, ec);
+    if (ec) {
+        throw std::runtime_error("无法创建文件夹 “" + folder.string() + "”：" +
+                                 FileErrorReason(ec.value(), true));
+    }
+    struct statvfs fsInfo {};
+    if (statvfs(folder.c_str(), &fsInfo) == 0 && (fsInfo.f_flag & ST_NOEXEC)) {
+        throw std::runtime_error(
+            "“" + folder.string() +
+            "” 所在的文件系统不允许运行程序（noexec），屏幕保护无法安装在那里。");
+    }
+    WriteFile(SaverPath(), FReader.PieceBytes(FReader.Ss()), 0755);
+    if (fs::weakly_canonical(FReader.FileName(), ec) != fs::weakly_canonical(ShowPath(), ec)) {
+        WriteFile(ShowPath(), FReader.PieceBytes({0, FReader.Length()}), 0755);
+    }
+    std::string icon;
+    if (!FEnv.IconPng.empty()) {
+        WriteFile(folder / "kavro.png", FEnv.IconPng, 0644);
+        icon = "\nIcon=" + (folder / "kavro.png").string();
+    }
 
-    const fs::path configPath = FEnv.Home / ".xscreensaver";
-    if (const auto oldConfig = ReadFile(configPath)) {
-        TXScreensaverConfig config(*oldConfig);
-        const int index = config.RemoveProgram("'" + SaverPath().string() + "'");
-        if (index >= 0) {
-            const auto selectedText = config.Value("selected");
-            const int selected = selectedText ? std::atoi(selectedText->c_str()) : -1;
-            if (selected == index && state.count("mode")) {
-                config.SetValue("mode", FromState(state.at("mode")));
-                config.SetValue("selected", FromState(state.at("selected")));
-            } else if (selected > index) {
-                config.SetValue("selected", std::to_string(selected - 1));
-            }
-            // A file left as we would have started it holds nothing of the user's.
-            if (config.Text() == TXScreensaverConfig::Minimal()) {
-                fs::remove(configPath, ec);
-            } else {
-                WriteAtomically(configPath, config.Text(), fs::perms(0644));
-            }
+    std::string name;
+    for (const char c : Title()) {
+        name += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    }
+    fs::create_directories(MenuEntryPath().parent_path(), ec);
+    WriteFile(MenuEntryPath(),
+              "[Desktop Entry]\nType=Application\nName=" + name +
+                  "\nComment=Kavro 屏幕保护\nExec=" + ExecQuoted(SaverPath()) + " --play " +
+                  ExecQuoted(ShowPath()) + icon +
+                  "\nTerminal=false\nCategories=Graphics;\nActions=Uninstall;\n\n"
+                  "[Desktop Action Uninstall]\nName=卸载\nExec=" +
+                  ExecQuoted(ShowPath()) + " --uninstall\n",
+              0644);
+}
+
+bool TShowInstaller::Unregister() const {
+    const auto oldConfig = ReadConfig();
+    if (!oldConfig) {
+        return false;
+    }
+    TXScreensaverConfig config(*oldConfig);
+    const bool wasSelected =
+        config.Value("mode") == "one" && SelectedIndex(config) == config.FindProgram(Needle());
+    const int selected = SelectedIndex(config);
+    const int index = config.RemoveProgram(Needle());
+    if (index < 0) {
+        return false;
+    }
+    auto note = ReadNote(config);
+    // The user's own selection counts entries too: it follows the removal as the live one does.
+    if (note && note->Selected) {
+        const int kept = std::atoi(note->Selected->c_str());
+        if (kept > index) {
+            note->Selected = std::to_string(kept - 1);
         }
     }
+    if (wasSelected && note) {
+        config.SetValue("mode", note->Mode);
+        config.SetValue("selected", note->Selected);
+        note.reset();
+    } else if (selected > index) {
+        config.SetValue("selected", std::to_string(selected - 1));
+    }
+    const auto rest = config.Programs();
+    if (note && std::any_of(rest.begin(), rest.end(), IsOurs)) {
+        WriteNote(config, *note);
+    } else {
+        config.SetNote(NoteKey, std::nullopt);
+    }
+    WriteConfig(oldConfig, config);
+    return true;
+}
+
+std::string TShowInstaller::Uninstall() {
+    TEditLock lock(FEnv.DataHome / "kavro" / "savers" / ".lock");
+    const fs::path folder = Folder();
+    std::error_code ec;
+    bool installed = fs::exists(folder, ec) || fs::exists(MenuEntryPath(), ec);
+    installed = Unregister() || installed;
     fs::remove(MenuEntryPath(), ec);
     fs::remove_all(folder, ec);
     if (ec) {
-        throw std::runtime_error("无法删除 “" + folder.string() + "”：" + ec.message());
+        throw std::runtime_error("无法删除 “" + folder.string() + "”：" +
+                                 FileErrorReason(ec.value(), true));
     }
     Watcher().Remove(Name());
     return installed ? "已卸载屏幕保护 “" + Title() + "”。"

@@ -2,11 +2,13 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "saver/AutostartEntry.h"
 
 class TInstallerReader;
+class TXScreensaverConfig;
 
 // What an installation touches outside the show file, so that tests can point it elsewhere.
 struct TInstallEnvironment {
@@ -42,12 +44,17 @@ public:
     std::filesystem::path SaverPath() const { return Folder() / "kavro-saver"; }
     std::filesystem::path ShowPath() const { return Folder() / "show.run"; }
     std::filesystem::path MenuEntryPath() const;
+    // Whether there is anything for Uninstall to remove: the folder's programs or the entry.
     bool IsInstalled() const;
 
     // Installs or reinstalls; with select the show becomes the current saver (mode one), and
-    // the previous mode and selection are kept for Uninstall. Answers what happened.
+    // the user's own mode and selection are kept in ~/.xscreensaver for Uninstall. Answers
+    // what happened; a failure leaves no part of a new installation behind. Installs and
+    // uninstalls of any show take turns.
     std::string Install(bool select);
-    // Removes what Install made; harmless when nothing is installed. Answers what happened.
+    // Removes what Install made, from ~/.xscreensaver even when the folders are gone; gives
+    // back the user's mode and selection when this show was the selected one. Harmless when
+    // nothing is installed. Answers what happened.
     std::string Uninstall();
 
     // The idle watcher's registration, for every installed show.
@@ -56,6 +63,21 @@ public:
 
 private:
     std::string Title() const;
+    std::filesystem::path ConfigPath() const;
+    // What the show's entry in programs: holds and nothing else does.
+    std::string Needle() const;
+    // ~/.xscreensaver, or nothing when there is none; throws when it is read-only.
+    std::optional<std::string> ReadConfig() const;
+    void WriteConfig(const std::optional<std::string>& old,
+                     const TXScreensaverConfig& config) const;
+    // The file with the show added (and selected), checked to read back so; throws otherwise.
+    TXScreensaverConfig Registered(const std::optional<std::string>& old,
+                                   bool select,
+                                   int& index) const;
+    // The folder's files and the menu entry.
+    void WriteFiles() const;
+    // Takes the show out of ~/.xscreensaver; answers whether it was there.
+    bool Unregister() const;
 
     const TInstallerReader& FReader;
     TInstallEnvironment FEnv;

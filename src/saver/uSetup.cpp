@@ -171,6 +171,8 @@ void TfrmSetup::Tell(bool ok, const std::string& message) {
                     QMessageBox::Ok,
                     this);
     box.setObjectName("msgOutcome");
+    // The commands it names stand on lines of their own, to be selected and copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();
 }
 

@@ -78,6 +78,18 @@ TEST(CaPackSave, ReplacesTheFileAndSavesTheSameBytesAgain) {
     EXPECT_EQ(files.Entries(), std::vector<std::string>{"out.exe"});
 }
 
+TEST(CaPackSave, ALinkedTargetStaysALinkWithItsFileReplaced) {
+    TPackFiles files;
+    std::string real = files.Write("real.run", "old");
+    std::string link = files.Path("link.run");
+    std::filesystem::create_symlink("real.run", link);
+    TCaPack pack;
+    pack.AddBuffer("new", 3);
+    pack.SaveToFile(link);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(TPackFiles::Read(real), "new");
+}
+
 TEST(CaPackSave, MissingFolderCannotBeCreated) {
     TPackFiles files;
     std::string target = files.Path("no/such/folder/out.exe");

@@ -1,77 +1,20 @@
 // Installing a show as an xscreensaver saver of the user, in a temporary home: the programs:
 // line, the selection, the menu entry, and what stays byte for byte.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
-#include <fstream>
 #include <map>
 #include <memory>
-#include <sstream>
+#include <thread>
 
-#include "pack/InstallerReader.h"
-#include "saver/SaverFixture.h"
-#include "saver/ShowInstaller.h"
-#include "saver/XScreensaverConfig.h"
-
-namespace {
-
-std::string Read(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void Write(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-// As the settings tool writes it, cut short.
-const std::string UserFile =
-    "# XScreenSaver Preferences File\n"
-    "mode:\t\trandom\n"
-    "selected:\t1\n"
-    "programs:\t\t\t\t\t\t\t\t      \\\n"
-    "\t\t\t\tmaze --root\t\t\t\t    \\n\\\n"
-    "-\t\t\t\tattraction --root\t\t\t    \\n\\\n"
-    "\t\t\t\tblitspin --root\t\t\t\t    \\n\n"
-    "\n"
-    "pointerHysteresis:\t10\n";
-
-class InstallTest : public testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(FDir.isValid());
-        QDir(FDir.path()).mkdir("home");
-        FFile = MakeShowFile(FDir.path(), "海边散步", {Qt::red});
-        FReader.Open(FFile);
-    }
-    TShowInstaller Installer(const std::string& file = {}) {
-        TInstallEnvironment env;
-        env.Home = Home();
-        env.DataHome = Home() / ".local/share";
-        env.HostInstalled = [] { return true; };
-        env.HostRunning = [] { return false; };
-        env.Runtime = FDir.filePath("run").toStdString();
-        env.Watch.StartNow = false;
-        if (!file.empty()) {
-            FOther.Open(file);
-            return TShowInstaller(FOther, env);
-        }
-        return TShowInstaller(FReader, env);
-    }
-    std::filesystem::path Home() const { return FDir.filePath("home").toStdString(); }
-    std::string Config() const { return Read(Home() / ".xscreensaver"); }
-
-    QTemporaryDir FDir;
-    std::string FFile;
-    TInstallerReader FReader, FOther;
-};
-
-}  // namespace
+#include "saver/InstallFixture.h"
 
 TEST_F(InstallTest, ExtendsTheUserFileAndUninstallRestoresItByteForByte) {
-    Write(Home() / ".xscreensaver", UserFile);
+    WriteBytes(ConfigPath(), UserFile);
     TShowInstaller installer = Installer();
     const std::string message = installer.Install(true);
     // Without a running xscreensaver the idle watcher plays it.
@@ -103,9 +46,8 @@ TEST_F(InstallTest, ExtendsTheUserFileAndUninstallRestoresItByteForByte) {
 }
 
 TEST_F(InstallTest, TwoShowsCoexistAndTheSelectionFollowsARemovedEntry) {
-    const std::string other = MakeShowFile(FDir.path(), "Other show", {Qt::blue}, "other.run");
     TShowInstaller first = Installer();
-    TShowInstaller second = Installer(other);
+    TShowInstaller second = Other("Other show");
     first.Install(false);
     second.Install(true);  // selected: 1 (after ours at 0)
     TXScreensaverConfig both(Config());
@@ -173,7 +115,8 @@ std::map<std::string, std::string> Tree(const std::filesystem::path& root) {
          it != std::filesystem::recursive_directory_iterator();
          ++it) {
         const std::string name = std::filesystem::relative(it->path(), root).string();
-        tree[it->is_directory() ? name + "/" : name] = it->is_directory() ? "" : Read(it->path());
+        tree[it->is_directory() ? name + "/" : name] =
+            it->is_directory() ? "" : ReadBytes(it->path());
     }
     return tree;
 }
@@ -182,8 +125,8 @@ std::map<std::string, std::string> Tree(const std::filesystem::path& root) {
 // and the last uninstall leaves the user's folders as they were, byte for byte.
 TEST_F(InstallTest, TheWatcherServesEveryShowAndGoesWithTheLast) {
     std::filesystem::create_directories(Home() / ".config/autostart");
-    Write(Home() / ".config/autostart/user.desktop", "[Desktop Entry]\nName=mine\n");
-    Write(Home() / ".xscreensaver", UserFile);
+    WriteBytes(Home() / ".config/autostart/user.desktop", "[Desktop Entry]\nName=mine\n");
+    WriteBytes(Home() / ".xscreensaver", UserFile);
     std::filesystem::create_directories(Home() / ".local/share/applications");
     const auto before = Tree(Home());
 
@@ -208,7 +151,7 @@ TEST_F(InstallTest, TheWatcherServesEveryShowAndGoesWithTheLast) {
     shows[1].Install(true);
     shows[2].Install(false);
     EXPECT_EQ(current(), shows[1].Name());  // chosen last, though installed before "three"
-    const std::string entry = Read(shows[0].Watcher().EntryPath());
+    const std::string entry = ReadBytes(shows[0].Watcher().EntryPath());
     EXPECT_NE(entry.find("Exec=\"" + (Home() / ".local/share/kavro/kavro-saver").string() +
                          "\" --watch\n"),
               std::string::npos)
@@ -222,5 +165,166 @@ TEST_F(InstallTest, TheWatcherServesEveryShowAndGoesWithTheLast) {
     EXPECT_TRUE(std::filesystem::exists(shows[0].Watcher().EntryPath()));
     shows[0].Uninstall();
     EXPECT_EQ(current(), "");
-    EXPECT_EQ(Tree(Home()), before);
+    // What the xscreensaver side leaves in its own folder (its lock) is its business; of the
+    // watcher's nothing stays.
+    auto tree = Tree(Home());
+    std::erase_if(tree,
+                  [](const auto& item) { return item.first.rfind(".local/share/kavro", 0) == 0; });
+    EXPECT_EQ(tree, before);
+    EXPECT_FALSE(std::filesystem::exists(Home() / ".local/share/kavro/kavro-saver"));
+    EXPECT_FALSE(std::filesystem::exists(Home() / ".local/share/kavro/watcher.conf"));
+}
+
+// Two shows selected one after the other and uninstalled in any order: uninstalling the
+// selected one gives back the user's own mode and selection, the other keeps its place, and at
+// the end the file is the user's again.
+TEST_F(InstallTest, EveryOrderOfInstallsAndUninstallsGivesBackTheUsersMode) {
+    const std::vector<std::vector<std::string>> orders = {
+        {"+A", "+B", "-A", "-B"},
+        {"+A", "+B", "-B", "-A"},
+        {"+A", "-A", "+B", "-B"},
+        {"+B", "+A", "-A", "-B"},
+        {"+B", "+A", "-B", "-A"},
+        {"+B", "-B", "+A", "-A"},
+    };
+    TShowInstaller a = Installer();
+    TShowInstaller b = Other("Other show");
+    for (const auto& order : orders) {
+        WriteBytes(ConfigPath(), UserFile);
+        std::string selected;  // the show selected last and still installed
+        for (const std::string& step : order) {
+            TShowInstaller& show = step[1] == 'A' ? a : b;
+            const std::string path = "'" + show.SaverPath().string() + "'";
+            if (step[0] == '+') {
+                show.Install(true);
+                selected = path;
+            } else {
+                show.Uninstall();
+                if (selected == path) {
+                    selected.clear();
+                }
+            }
+            const TXScreensaverConfig config = Parsed();
+            const std::string where = ::testing::PrintToString(order) + " after " + step;
+            if (selected.empty()) {
+                EXPECT_EQ(config.Value("mode"), "random") << where;
+                EXPECT_EQ(config.Value("selected"), "1") << where;
+            } else {
+                EXPECT_EQ(config.Value("mode"), "one") << where;
+                EXPECT_EQ(config.Value("selected"), std::to_string(config.FindProgram(selected)))
+                    << where;
+            }
+        }
+        EXPECT_EQ(Config(), UserFile) << ::testing::PrintToString(order);
+    }
+}
+
+// What uninstall needs lives in ~/.xscreensaver itself: with the folders deleted by hand it
+// still takes the show out and gives back the user's mode.
+TEST_F(InstallTest, UninstallWorksFromTheFileWhenTheFoldersAreGone) {
+    WriteBytes(ConfigPath(), UserFile);
+    TShowInstaller installer = Installer();
+    installer.Install(true);
+    std::filesystem::remove_all(Home() / ".local");
+    EXPECT_TRUE(installer.IsInstalled());  // the window offers to uninstall
+    EXPECT_EQ(installer.Uninstall(), "已卸载屏幕保护 “海边散步”。");
+    EXPECT_FALSE(installer.IsInstalled());
+    EXPECT_EQ(Config(), UserFile);
+    EXPECT_EQ(installer.Uninstall(), "屏幕保护 “海边散步” 没有安装。");
+}
+
+TEST_F(InstallTest, TheFilesModeAndItsLinkAreKept) {
+    struct stat info {};
+    WriteBytes(ConfigPath(), UserFile);
+    std::filesystem::permissions(ConfigPath(), std::filesystem::perms(0600));
+    TShowInstaller installer = Installer();
+    installer.Install(true);
+    ASSERT_EQ(::stat(ConfigPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+    installer.Uninstall();
+    ASSERT_EQ(::stat(ConfigPath().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+
+    // Kept with the user's other settings files and linked into the home folder.
+    std::filesystem::create_directory(Home() / "dotfiles");
+    std::filesystem::rename(ConfigPath(), Home() / "dotfiles/xscreensaver");
+    std::filesystem::create_symlink("dotfiles/xscreensaver", ConfigPath());
+    installer.Install(true);
+    EXPECT_TRUE(std::filesystem::is_symlink(ConfigPath()));
+    EXPECT_EQ(Parsed().Value("mode"), "one");  // read through the link
+    installer.Uninstall();
+    EXPECT_TRUE(std::filesystem::is_symlink(ConfigPath()));
+    EXPECT_EQ(ReadBytes(Home() / "dotfiles/xscreensaver"), UserFile);
+
+    // A file made read-only is not changed behind the user's back.
+    std::filesystem::permissions(Home() / "dotfiles/xscreensaver", std::filesystem::perms(0444));
+    const std::string refused = ErrorOf([&] { installer.Install(true); });
+    EXPECT_NE(refused.find("是只读的"), std::string::npos) << refused;
+    EXPECT_NE(refused.find("\nchmod u+w " + ConfigPath().string()), std::string::npos);
+    EXPECT_EQ(ReadBytes(Home() / "dotfiles/xscreensaver"), UserFile);
+    EXPECT_FALSE(std::filesystem::exists(installer.Folder()));
+}
+
+// A FIFO or a folder in the file's place is named, never waited on.
+TEST_F(InstallTest, AFileThatIsNoRegularFileIsRefusedWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(ConfigPath().c_str(), 0600), 0);
+    TShowInstaller installer = Installer();
+    EXPECT_EQ(ErrorOf([&] { installer.Install(true); }),
+              "无法读取 “" + ConfigPath().string() + "”：是命名管道，不是普通文件。没有改动它。");
+    std::filesystem::remove(ConfigPath());
+    std::filesystem::create_directory(ConfigPath());
+    EXPECT_NE(ErrorOf([&] { installer.Uninstall(); }).find("是文件夹，不是普通文件"),
+              std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(installer.Folder()));
+}
+
+// Installs (and then uninstalls) started at the same moment take turns: none is lost.
+TEST_F(InstallTest, TwentyInstallsAtTheSameMomentKeepTwentyEntries) {
+    WriteBytes(ConfigPath(), UserFile);
+    std::vector<TShowInstaller> shows;
+    for (int i = 0; i < 20; ++i) {
+        shows.push_back(Other("show" + std::to_string(i)));
+    }
+    for (const bool installing : {true, false}) {
+        std::vector<std::string> errors(shows.size());
+        std::vector<std::thread> threads;
+        for (size_t i = 0; i < shows.size(); ++i) {
+            threads.emplace_back([&, i] {
+                errors[i] = ErrorOf(
+                    [&] { installing ? shows[i].Install(i % 2 == 0) : shows[i].Uninstall(); });
+            });
+        }
+        for (std::thread& thread : threads) {
+            thread.join();
+        }
+        EXPECT_EQ(errors, std::vector<std::string>(shows.size()));
+        const TXScreensaverConfig config = Parsed();
+        EXPECT_EQ(config.ProgramCount(), installing ? 23 : 3);
+        for (const TShowInstaller& show : shows) {
+            EXPECT_EQ(config.FindProgram("'" + show.SaverPath().string() + "'") >= 0, installing);
+        }
+    }
+    EXPECT_EQ(Config(), UserFile);
+}
+
+// The disk fills up halfway: the message says why, and nothing of the attempt stays.
+TEST_F(InstallTest, AFailedInstallLeavesNothingBehind) {
+    WriteBytes(ConfigPath(), UserFile);
+    TShowInstaller installer = Installer();
+    const pid_t child = fork();
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{65536, 65536};  // the saver program alone is larger
+        setrlimit(RLIMIT_FSIZE, &limit);
+        const std::string error = ErrorOf([&] { installer.Install(true); });
+        _exit(error == "无法写入 “" + installer.SaverPath().string() + "”：文件超过了系统允许的大小"
+                  ? 0
+                  : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_FALSE(std::filesystem::exists(installer.Folder()));
+    EXPECT_FALSE(std::filesystem::exists(installer.MenuEntryPath()));
+    EXPECT_EQ(Config(), UserFile);
 }

@@ -16,6 +16,7 @@
 #include "saver/SaverArgs.h"
 #include "saver/SaverFixture.h"
 #include "saver/Sessions.h"
+#include "saver/XScreensaverConfig.h"
 
 namespace {
 
@@ -147,6 +148,17 @@ TEST_F(RootOnlyTest, InstallsForAnOrdinaryUserAndRefusesNoexec) {
     const QString text = QString::fromUtf8(file.readAll());
     EXPECT_TRUE(text.contains("\"海边\"")) << text.toStdString();
     EXPECT_TRUE(text.contains("mode:\t\tone"));
+    // The menu entry's icon is there to be shown.
+    const QStringList entries = QDir(FDir.filePath("data/applications")).entryList({"*.desktop"});
+    ASSERT_EQ(entries.size(), 1);
+    QFile entry(FDir.filePath("data/applications/" + entries[0]));
+    ASSERT_TRUE(entry.open(QIODevice::ReadOnly));
+    const QString desktop = QString::fromUtf8(entry.readAll());
+    const qsizetype icon = desktop.indexOf("\nIcon=");
+    ASSERT_GE(icon, 0) << desktop.toStdString();
+    QFile png(desktop.mid(icon + 6, desktop.indexOf('\n', icon + 1) - icon - 6));
+    ASSERT_TRUE(png.open(QIODevice::ReadOnly)) << png.fileName().toStdString();
+    EXPECT_EQ(png.read(4), QByteArray("\x89PNG"));
     EXPECT_EQ(Shell(asUser + "--uninstall").Code, 0);
     EXPECT_FALSE(QFile::exists(config));
 
@@ -155,6 +167,15 @@ TEST_F(RootOnlyTest, InstallsForAnOrdinaryUserAndRefusesNoexec) {
               asUser + "--install");
     EXPECT_EQ(refused.Code, 1);
     EXPECT_TRUE(refused.Output.contains("noexec")) << refused.Output.toStdString();
+
+    // A disk that fills up halfway: the reason is told and the half-made folder goes.
+    const auto full = Shell(
+        "mkdir -p \"$D/data\" && mount -t tmpfs -o size=400k,mode=777 none \"$D/data\" && { " +
+        asUser + "--install; code=$?; ls -A \"$D/data/kavro/savers\"; exit $code; }");
+    EXPECT_EQ(full.Code, 1);
+    EXPECT_TRUE(full.Output.contains("show.run”：磁盘空间不足")) << full.Output.toStdString();
+    EXPECT_TRUE(full.Output.endsWith(".lock\n")) << full.Output.toStdString();
+    EXPECT_FALSE(QFile::exists(config));
     EXPECT_EQ(RunProgram(Show, {"--install"}).Code, 1);  // and root itself is refused
 }
 
@@ -186,6 +207,17 @@ TEST_F(RootOnlyTest, TheDaemonPlaysTheInstalledShow) {
         "mkdir -p \"$D/home\" && chmod 777 \"$D/home\" && HOME=\"$D/home\" "
         "DISPLAY=" +
         x.Display + " setpriv --reuid=65534 --regid=65534 --clear-groups ";
+    // A file xscreensaver reads in its own way: "*programs" is no setting of its, and of two
+    // programs: the last counts. The show must go where the daemon looks.
+    QDir(FDir.path()).mkdir("home");
+    QFile::setPermissions(FDir.filePath("home"), QFile::Permissions(0x7777));
+    QFile config(FDir.filePath("home/.xscreensaver"));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(
+        "mode:\trandom\n*programs:\tmaze -root\nprograms:\tdeco -root\n"
+        "programs:\t\\\n\t-grav -root\t\\n\\\n\t-flame -root\t\\n\n");
+    config.close();
+    config.setPermissions(QFile::Permissions(0x6666));
     QProcess daemon;
     QProcessEnvironment env = x.Env();
     env.insert("D", FDir.path());
@@ -206,4 +238,33 @@ TEST_F(RootOnlyTest, TheDaemonPlaysTheInstalledShow) {
     Shell(asUser + "xscreensaver-command -exit");
     daemon.waitForFinished(5000);
     EXPECT_EQ(Shell(asUser + "\"$SHOW\" --uninstall").Code, 0);
+    ASSERT_TRUE(config.open(QIODevice::ReadOnly));
+    EXPECT_EQ(config.readAll().toStdString(),
+              "mode:\trandom\n*programs:\tmaze -root\nprograms:\tdeco -root\n"
+              "programs:\t\\\n\t-grav -root\t\\n\\\n\t-flame -root\t\\n\n");
+}
+
+// The installer run several times at once, as from a file manager's multiple selection: every
+// show is in the file afterwards, and every uninstall takes its own out.
+TEST_F(RootOnlyTest, InstallsStartedTogetherKeepEveryShow) {
+    QStringList shows;
+    for (int i = 0; i < 6; ++i) {
+        shows << QString::fromStdString(MakeShowFile(FDir.path(),
+                                                     "show" + std::to_string(i),
+                                                     {Qt::green},
+                                                     QStringLiteral("s%1.run").arg(i)));
+    }
+    const QString together =
+        "mkdir -p \"$D/home\" && chmod 777 \"$D/home\" && for show in " + shows.join(' ') +
+        "; do HOME=\"$D/home\" XDG_DATA_HOME=\"$D/home/data\" setpriv --reuid=65534 "
+        "--regid=65534 --clear-groups \"$show\" $ACTION & done; wait";
+    const QString config = FDir.filePath("home/.xscreensaver");
+    const auto installed = Shell("ACTION='--install --select'; " + together);
+    EXPECT_EQ(installed.Output.count("已安装屏幕保护"), 6) << installed.Output.toStdString();
+    QFile file(config);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(TXScreensaverConfig(file.readAll().toStdString()).ProgramCount(), 6);
+    const auto removed = Shell("ACTION=--uninstall; " + together);
+    EXPECT_EQ(removed.Output.count("已卸载屏幕保护"), 6) << removed.Output.toStdString();
+    EXPECT_FALSE(QFile::exists(config));
 }
