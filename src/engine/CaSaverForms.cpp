@@ -61,15 +61,34 @@ void TCaSaverForm::FormCreate() {
     FCursor->Hide();
     FEnded = false;
     FMouseMoves = 0;
+    // The geometry places the window on its display and covers it where no window manager
+    // honours the full-screen state; where one does, that state is what removes title bars,
+    // panels and docks.
     const TRect place = FScreen.Geometry();
+    if (QScreen* display = QGuiApplication::screenAt(
+            QPoint(place.Left + place.Width() / 2, place.Top + place.Height() / 2))) {
+        setScreen(display);
+    }
     setGeometry(place.Left, place.Top, place.Width(), place.Height());
     imgShow->setGeometry(0, 0, place.Width(), place.Height());
     SetColor(FBackColor);
 }
 
+void TCaSaverForm::AskFullScreen() {
+    setWindowState((windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized)) |
+                   Qt::WindowFullScreen);
+}
+
 void TCaSaverForm::RunSaver() {
     SetColor(FBackColor);
+    AskFullScreen();
     exec();
+}
+
+void TCaSaverForm::ShowSaver() {
+    SetColor(FBackColor);
+    AskFullScreen();
+    show();
 }
 
 void TCaSaverForm::SetColor(TColor color) {
@@ -182,13 +201,10 @@ void RunSaverOnEveryScreen(
             form->EndSaver();
         }
     };
-    // Up once the modal loop runs, each full screen on its own output (a compositor places a
-    // window only where it asks to be full screen).
-    QTimer::singleShot(0, &primary, [&forms, &others] {
-        for (size_t i = 0; i < forms.size(); ++i) {
-            forms[i]->winId();
-            forms[i]->windowHandle()->setScreen(others[i]);
-            forms[i]->showFullScreen();
+    // Up once the modal loop runs, each full screen on its own output.
+    QTimer::singleShot(0, &primary, [&forms] {
+        for (const auto& form : forms) {
+            form->ShowSaver();
         }
     });
     primary.RunSaver();

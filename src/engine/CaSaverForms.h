@@ -26,15 +26,16 @@ void RunSaverOnEveryScreen(
     const std::function<TShowFactory(const TShowServices& services, bool primary)>& makeShow,
     const std::function<void(const std::exception& error)>& onShowError);
 
-// The full-screen show: a borderless window over the screen, the cursor hidden, a slide show
-// playing on it until a key is pressed or the mouse moves.
+// The full-screen show: a window in the window system's full-screen state on one screen, the
+// cursor hidden, a slide show playing on it until a key is pressed or the mouse moves.
 class TCaSaverForm : public QDialog {
     Q_OBJECT
 
 public:
     // The window covers the screen in backColor and has makeShow build the show once it is up.
-    // The screen is borrowed and must outlive the window. Without a cursor the application's
-    // own is hidden and shown.
+    // The screen is borrowed and must outlive the window; the window goes full screen on the
+    // display that lies at its geometry. Without a cursor the application's own is hidden and
+    // shown.
     TCaSaverForm(TColor backColor,
                  TShowFactory makeShow,
                  const TScreen& screen,
@@ -46,12 +47,15 @@ public:
     // the failure goes to the log. Nothing is thrown into the event loop either way.
     std::function<void(const std::exception& error)> OnShowError;
 
+    // Told once when the show has ended (a key, the mouse, EndSaver or the window system).
+    std::function<void()> OnEnded;
+
     // Shows the window modally; returns when the show has ended and the window has closed.
     void RunSaver();
+    // Shows the window full screen without waiting; OnEnded says when it is over.
+    void ShowSaver();
     // Ends the show and closes the window; only the first call acts.
     void EndSaver();
-    // Told once, when the show ends for whatever reason.
-    std::function<void()> OnEnded;
 
 protected:
     bool event(QEvent* event) override;
@@ -67,6 +71,7 @@ private:
     void FormMouseMove();
     void FormDestroy();
     void SetColor(TColor color);
+    void AskFullScreen();
 
     void ShowFailed(const std::exception& error);
 

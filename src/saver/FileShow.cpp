@@ -3,14 +3,19 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include "engine/CaSaverForms.h"
 #include "pack/InstallerReader.h"
 #include "platform/SdlMediaControl.h"
 #include "platform/SdlWavePlayer.h"
+#include "saver/ScreenOrder.h"
 #include "toolkit/QtFrameClock.h"
 #include "toolkit/QtScreen.h"
 #include "toolkit/QtTimer.h"
@@ -105,6 +110,17 @@ TSoundFile::~TSoundFile() {
     }
 }
 
+namespace {
+
+// The show on one display: its own screen, services and window.
+struct TScreenShow {
+    std::unique_ptr<TQtScreen> Screen;
+    std::unique_ptr<TShowServices> Services;
+    std::unique_ptr<TCaSaverForm> Form;
+};
+
+}  // namespace
+
 std::string PlayShowFullScreen(const TInstallerReader& reader, bool quiet) {
     std::string failure;
     try {
@@ -117,24 +133,87 @@ std::string PlayShowFullScreen(const TInstallerReader& reader, bool quiet) {
         if (soundName.empty()) {
             settings.PlaySound = 0;
         }
+        TSaverSettings silent = settings;
+        silent.PlaySound = 0;
         TQtTimerFactory timers;
-        TQtScreen screen;
         TSdlMediaControl media;
         TSdlWavePlayer wave;
         TQtFrameClockFactory frames;
         TQtWorker worker;
-        const TShowServices services{timers, screen, media, wave, &frames, &worker};
-        // Every screen plays; only the first one's show has the sound.
-        RunSaverOnEveryScreen(
-            settings.BackColor,
-            services,
-            [&](const TShowServices& screenServices, bool primary) {
-                TSaverSettings own = settings;
-                own.PlaySound = primary ? own.PlaySound : 0;
-                return TFileShow::Factory(
-                    reader, own, primary ? soundName : std::string(), screenServices);
-            },
-            [&failure](const std::exception& error) { failure = error.what(); });
+
+        // One window per display, the sound with the first; a display that comes while the
+        // show plays gets its window, one that goes takes its window along.
+        std::vector<TScreenShow> shows;
+        QEventLoop loop;
+        bool ended = false;
+        auto endAll = [&] {
+            if (ended) {
+                return;
+            }
+            ended = true;
+            for (TScreenShow& show : shows) {
+                show.Form->EndSaver();
+            }
+            loop.quit();
+        };
+        // Each display's show knows its place in the desktop's order, so that with "each screen"
+        // the displays show different pictures.
+        auto add = [&](QScreen* display) {
+            std::vector<TRect> places;
+            for (QScreen* each : QGuiApplication::screens()) {
+                const QRect g = each->geometry();
+                places.push_back(TRect{g.left(), g.top(), g.right() + 1, g.bottom() + 1});
+            }
+            TScreenShow show;
+            show.Screen = std::make_unique<TQtScreen>(display);
+            show.Services = std::make_unique<TShowServices>(
+                TShowServices{timers,
+                              *show.Screen,
+                              media,
+                              wave,
+                              &frames,
+                              &worker,
+                              ScreenIndexOf(places, show.Screen->Geometry())});
+            show.Form = std::make_unique<TCaSaverForm>(
+                settings.BackColor,
+                TFileShow::Factory(
+                    reader, shows.empty() ? settings : silent, soundName, *show.Services),
+                *show.Screen);
+            show.Form->OnShowError = [&failure](const std::exception& error) {
+                failure = error.what();
+            };
+            show.Form->OnEnded = endAll;
+            show.Form->ShowSaver();
+            shows.push_back(std::move(show));
+        };
+        // The primary display first: its show has the sound.
+        QList<QScreen*> displays = QGuiApplication::screens();
+        std::stable_partition(displays.begin(), displays.end(), [](QScreen* display) {
+            return display == QGuiApplication::primaryScreen();
+        });
+        for (QScreen* display : displays) {
+            add(display);
+        }
+        if (shows.empty()) {
+            throw std::runtime_error("没有可以放映的屏幕。");
+        }
+        QObject::connect(qApp, &QGuiApplication::screenAdded, &loop, [&](QScreen* display) {
+            if (!ended) {
+                add(display);
+            }
+        });
+        QObject::connect(qApp, &QGuiApplication::screenRemoved, &loop, [&](QScreen* display) {
+            for (auto it = shows.begin(); it != shows.end(); ++it) {
+                if (it->Screen->Display() == display && shows.size() > 1) {
+                    it->Form->OnEnded = nullptr;
+                    it->Form.release()->deleteLater();
+                    shows.erase(it);
+                    break;
+                }
+            }
+        });
+        loop.exec();
+        endAll();
     } catch (const std::exception& error) {
         failure = error.what();
     }

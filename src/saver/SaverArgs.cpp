@@ -8,6 +8,9 @@ const char SaverUsage[] =
     "                                                 (play inside xscreensaver's window)\n"
     "  kavro-saver --play FILE                        全屏放映，按键或移动鼠标结束\n"
     "                                                 (play full screen until a key)\n"
+    "  kavro-saver --watch                            闲置时放映当前安装的屏保\n"
+    "                                                 (the idle watcher: play the current\n"
+    "                                                 installed show when the user is idle)\n"
     "  kavro-saver --help\n"
     "FILE 是 Kavro 做成的屏保文件；省略时放映安装在程序旁边的 show.run。\n";
 

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -33,7 +34,31 @@
 
 namespace fs = std::filesystem;
 
+extern "C" const unsigned char KavroWatcherImage[];
+extern "C" const unsigned char KavroWatcherImageEnd[];
+extern char** environ;
+
 namespace {
+
+// The idle watcher is a program of its own inside this one, so that the waiting process holds
+// none of the window toolkit this one links: its bytes are run from memory in place of ours.
+int RunWatcher(char** argv) {
+    const int fd = memfd_create("kavro-watcher", MFD_CLOEXEC);
+    const size_t size = static_cast<size_t>(KavroWatcherImageEnd - KavroWatcherImage);
+    size_t done = 0;
+    while (fd >= 0 && done < size) {
+        const ssize_t n = write(fd, KavroWatcherImage + done, size - done);
+        if (n <= 0) {
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    if (fd >= 0 && done == size) {
+        fexecve(fd, argv, environ);
+    }
+    std::perror("kavro-saver --watch");
+    return 1;
+}
 
 int SignalPipe[2] = {-1, -1};
 // The sound's temporary file, removed by EndWithin when the normal way out is too slow.
@@ -176,6 +201,9 @@ int RunHosted(QApplication& app,
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--watch") {
+        return RunWatcher(argv);
+    }
     const TSaverArgs args = ParseSaverArgs(std::vector<std::string>(argv + 1, argv + argc),
                                            std::getenv("XSCREENSAVER_WINDOW"));
     if (args.Mode == TSaverArgs::Help) {

@@ -219,11 +219,21 @@ TInstallEnvironment TInstallEnvironment::FromProcess() {
     env.Root = geteuid() == 0;
     env.HostInstalled = [] { return OnPath("xscreensaver"); };
     env.HostRunning = [] { return RunQuietly("xscreensaver-command", "-version"); };
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    env.ConfigHome = config && *config == '/' ? fs::path(config) : env.Home / ".config";
+    env.Runtime = TWatcherPaths::FromProcess().Runtime;
     return env;
 }
 
 TShowInstaller::TShowInstaller(const TInstallerReader& reader, TInstallEnvironment environment)
     : FReader(reader), FEnv(std::move(environment)) {}
+
+TAutostartEntry TShowInstaller::Watcher() const {
+    return TAutostartEntry(
+        FEnv.DataHome,
+        FEnv.ConfigHome.empty() ? FEnv.Home / ".config" : FEnv.ConfigHome,
+        FEnv.Runtime.empty() ? TWatcherPaths::FromProcess().Runtime : FEnv.Runtime);
+}
 
 std::string TShowInstaller::Title() const {
     return FReader.Title();
@@ -383,21 +393,14 @@ std::string TShowInstaller::Install(bool select) {
         throw;
     }
 
-    const std::string done =
-        "已安装屏幕保护 “" + Title() + "”" + (select ? "，并设为当前屏幕保护" : "") + "。";
-    if (!FEnv.HostInstalled || !FEnv.HostInstalled()) {
-        return done +
-               "\n这台电脑没有安装 xscreensaver，屏保要有它才能运行。请安装软件包 xscreensaver，"
-               "在此之前可以从应用程序菜单播放这个屏保。安装它的命令：\n"
-               "sudo apt install xscreensaver";
+    // Where no xscreensaver runs, the idle watcher starts the show.
+    const std::string watching = Watcher().Add(Name(), SaverPath(), select, FEnv.Watch);
+    const std::string done = "已安装屏幕保护 “" + Title() + "”" +
+                             (select ? "，并设为当前屏幕保护" : "") + "。\n" + watching;
+    if (FEnv.HostRunning && FEnv.HostRunning()) {
+        return done + "\nxscreensaver 正在运行：由它按自己的设置放映屏保。";
     }
-    if (!FEnv.HostRunning || !FEnv.HostRunning()) {
-        return done +
-               "\nxscreensaver 现在没有运行，它启动后屏保才会生效。"
-               "启动它的命令（也可以把它加入桌面的自动启动）：\n"
-               "xscreensaver --no-splash &";
-    }
-    return done + "\nxscreensaver 正在运行，屏保已经生效。";
+    return done;
 }
 
 void TShowInstaller::WriteFiles() const {
@@ -489,6 +492,7 @@ std::string TShowInstaller::Uninstall() {
         throw std::runtime_error("无法删除 “" + folder.string() + "”：" +
                                  FileErrorReason(ec.value(), true));
     }
+    Watcher().Remove(Name());
     return installed ? "已卸载屏幕保护 “" + Title() + "”。"
                      : "屏幕保护 “" + Title() + "” 没有安装。";
 }

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "saver/AutostartEntry.h"
+
 class TInstallerReader;
 class TXScreensaverConfig;
 
@@ -16,8 +18,13 @@ struct TInstallEnvironment {
     std::string IconPng;  // the menu entry's icon; none when empty
     std::function<bool()> HostInstalled;
     std::function<bool()> HostRunning;
+    // The idle watcher's side: autostart/ below ConfigHome, its lock and status in Runtime.
+    std::filesystem::path ConfigHome;
+    std::filesystem::path Runtime;
+    TWatchOptions Watch;
 
-    // $HOME, $XDG_DATA_HOME (or ~/.local/share), the effective user, and the real host checks.
+    // $HOME, $XDG_DATA_HOME (or ~/.local/share), $XDG_CONFIG_HOME (or ~/.config),
+    // $XDG_RUNTIME_DIR, the effective user, and the real host checks.
     static TInstallEnvironment FromProcess();
 };
 
@@ -49,6 +56,10 @@ public:
     // back the user's mode and selection when this show was the selected one. Harmless when
     // nothing is installed. Answers what happened.
     std::string Uninstall();
+
+    // The idle watcher's registration, for every installed show.
+    TAutostartEntry Watcher() const;
+    const TInstallEnvironment& Environment() const { return FEnv; }
 
 private:
     std::string Title() const;

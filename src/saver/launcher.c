@@ -30,6 +30,10 @@ static const struct {
     {"libSDL2_mixer-2.0.so.0", "libsdl2-mixer-2.0-0"},
     {"libjpeg.so.62", "libjpeg62-turbo"},
     {"libxcb.so.1", "libxcb1"},
+    /* the idle watcher's */
+    {"libQt6DBus.so.6", "libqt6dbus6"},
+    {"libwayland-client.so.0", "libwayland-client0"},
+    {"libXss.so.1", "libxss1"},
 };
 
 static int Fail(const char* chinese, const char* english, const char* detail) {

@@ -4,26 +4,25 @@
 #include <cmath>
 
 QScreen* TQtScreen::Display() const {
-    // A screen that was given and has gone (unplugged) is no display, not the primary.
-    return FGiven ? FScreen.data() : QGuiApplication::primaryScreen();
+    return FPrimary ? QGuiApplication::primaryScreen() : FScreen.data();
 }
 
 int TQtScreen::Width() const {
-    const QScreen* screen = Display();
+    QScreen* screen = Display();
     return screen
                ? static_cast<int>(std::lround(screen->size().width() * screen->devicePixelRatio()))
                : 0;
 }
 
 int TQtScreen::Height() const {
-    const QScreen* screen = Display();
+    QScreen* screen = Display();
     return screen
                ? static_cast<int>(std::lround(screen->size().height() * screen->devicePixelRatio()))
                : 0;
 }
 
 TRect TQtScreen::Geometry() const {
-    const QScreen* screen = Display();
+    QScreen* screen = Display();
     if (!screen) {
         return {};
     }

@@ -26,6 +26,9 @@
 #include "pack/BuildInstaller.h"
 #include "platform/FileBrowser.h"
 #include "platform/SaverFlag.h"
+#include "toolkit/Picture.h"
+#include "toolkit/QtScreen.h"
+#include "toolkit/UserFile.h"
 #include "toolkit/WidgetCanvas.h"
 #include "ui/BaFunction.h"
 #include "ui/FileDrop.h"
@@ -374,11 +377,21 @@ void TfrmMain::btnPreviewClick() {
         return;
     }
     // Every screen plays, as the installed saver does; only the first one's show has the sound.
+    // The wizard's display is the first: its show has the sound and composes at its size.
     const std::string sound = SoundFile();
+    TQtScreen wizardScreen(screen());
+    const bool elsewhere = screen() && screen() != QGuiApplication::primaryScreen();
+    const TShowServices& own = FServices.Show;
+    const TShowServices services{own.Timers,
+                                 elsewhere ? wizardScreen : own.Screen,
+                                 own.Media,
+                                 own.Wave,
+                                 own.Frames,
+                                 own.Worker};
     FServices.SaverFlag.SetRunning(true);
     RunSaverOnEveryScreen(
         FSettings.BackColor,
-        FServices.Show,
+        services,
         [&](const TShowServices& services, bool primary) {
             TSaverSettings own = FSettings;
             own.PlaySound = primary ? own.PlaySound : 0;

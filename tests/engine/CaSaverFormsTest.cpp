@@ -53,9 +53,10 @@ class SaverFormTest : public QObject {
             Cursor);
     }
 
-    // Shows the window as RunSaver does, without the modal loop, until its show runs.
+    // Shows the window full screen without the modal loop, until its show runs.
     void ShowRunning(TCaSaverForm& form) {
-        form.show();
+        form.ShowSaver();
+        QVERIFY(form.windowState().testFlag(Qt::WindowFullScreen));
         QVERIFY(QTest::qWaitFor([this] { return Timers->Created == 1; }));
     }
 
@@ -221,6 +222,8 @@ private slots:
     // Only the first end acts; a later activation does not start another show.
     void endSaverActsOnce() {
         auto form = MakeForm();
+        int ends = 0;
+        form->OnEnded = [&ends] { ++ends; };
         ShowRunning(*form);
         form->EndSaver();
         form->EndSaver();
@@ -234,6 +237,7 @@ private slots:
         QCOMPARE(Timers->Destroyed, 1);
         QCOMPARE(Count("stop mp"), 1);
         QCOMPARE(Count("close mp"), 1);
+        QCOMPARE(ends, 1);
     }
 
     void cursorHiddenAndShownOnce_data() {
@@ -310,6 +314,7 @@ private slots:
         QTimer::singleShot(0, form.get(), [&] {
             QVERIFY(QTest::qWaitFor([this] { return Timers->Created == 1; }));
             QVERIFY(form->isModal());
+            QVERIFY(form->isFullScreen());
             QTest::keyClick(form.get(), Qt::Key_A);
             keySent = true;
         });

@@ -61,6 +61,8 @@ protected:
         env.DataHome = Home() / ".local/share";
         env.HostInstalled = [] { return true; };
         env.HostRunning = [] { return false; };
+        env.Runtime = FDir.filePath("run").toStdString();
+        env.Watch.StartNow = false;
         return env;
     }
     TShowInstaller Installer() { return TShowInstaller(FReader, Env()); }

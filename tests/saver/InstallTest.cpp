@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <map>
+#include <memory>
 #include <thread>
 
 #include "saver/InstallFixture.h"
@@ -15,7 +17,8 @@ TEST_F(InstallTest, ExtendsTheUserFileAndUninstallRestoresItByteForByte) {
     WriteBytes(ConfigPath(), UserFile);
     TShowInstaller installer = Installer();
     const std::string message = installer.Install(true);
-    EXPECT_NE(message.find("xscreensaver 现在没有运行"), std::string::npos) << message;
+    // Without a running xscreensaver the idle watcher plays it.
+    EXPECT_NE(message.find("分钟后开始放映"), std::string::npos) << message;
     EXPECT_TRUE(installer.IsInstalled());
     EXPECT_TRUE(std::filesystem::exists(installer.MenuEntryPath()));
     EXPECT_EQ(std::filesystem::status(installer.SaverPath()).permissions() &
@@ -104,9 +107,77 @@ TEST(SafeDisplayNameTest, HostileTitlesCannotLeaveTheName) {
     }
 }
 
-// Two shows selected one after the other and uninstalled in any order: uninstalling the selected
-// one gives back the user's own mode and selection, the other keeps its place, and at the end
-// the file is the user's again.
+// Every file below a folder with its bytes ("/" ending a folder's name).
+std::map<std::string, std::string> Tree(const std::filesystem::path& root) {
+    std::map<std::string, std::string> tree;
+    std::error_code ec;
+    for (auto it = std::filesystem::recursive_directory_iterator(root, ec);
+         it != std::filesystem::recursive_directory_iterator();
+         ++it) {
+        const std::string name = std::filesystem::relative(it->path(), root).string();
+        tree[it->is_directory() ? name + "/" : name] =
+            it->is_directory() ? "" : ReadBytes(it->path());
+    }
+    return tree;
+}
+
+// Several shows share the one watcher: the current show follows the choice and the installs,
+// and the last uninstall leaves the user's folders as they were, byte for byte.
+TEST_F(InstallTest, TheWatcherServesEveryShowAndGoesWithTheLast) {
+    std::filesystem::create_directories(Home() / ".config/autostart");
+    WriteBytes(Home() / ".config/autostart/user.desktop", "[Desktop Entry]\nName=mine\n");
+    WriteBytes(Home() / ".xscreensaver", UserFile);
+    std::filesystem::create_directories(Home() / ".local/share/applications");
+    const auto before = Tree(Home());
+
+    std::vector<std::unique_ptr<TInstallerReader>> readers;
+    std::vector<TShowInstaller> shows;
+    for (const char* title : {"one", "two", "three"}) {
+        readers.push_back(std::make_unique<TInstallerReader>());
+        readers.back()->Open(
+            MakeShowFile(FDir.path(), title, {Qt::green}, QString(title) + ".run"));
+        TInstallEnvironment env;
+        env.Home = Home();
+        env.DataHome = Home() / ".local/share";
+        env.HostInstalled = [] { return true; };
+        env.HostRunning = [] { return false; };
+        env.Runtime = FDir.filePath("run").toStdString();
+        env.Watch.StartNow = false;
+        env.Watch.IdleAfterSeconds = 240;
+        shows.emplace_back(*readers.back(), env);
+    }
+    auto current = [&] { return shows[0].Watcher().State().Current(); };
+    EXPECT_NE(shows[0].Install(false).find("闲置 4 分钟后开始放映"), std::string::npos);
+    shows[1].Install(true);
+    shows[2].Install(false);
+    EXPECT_EQ(current(), shows[1].Name());  // chosen last, though installed before "three"
+    const std::string entry = ReadBytes(shows[0].Watcher().EntryPath());
+    EXPECT_NE(entry.find("Exec=\"" + (Home() / ".local/share/kavro/kavro-saver").string() +
+                         "\" --watch\n"),
+              std::string::npos)
+        << entry;
+    EXPECT_EQ(shows[0].Watcher().IdleAfterSeconds(), 240);
+
+    shows[1].Uninstall();
+    EXPECT_EQ(current(), shows[2].Name());  // the newest left
+    shows[2].Uninstall();
+    EXPECT_EQ(current(), shows[0].Name());
+    EXPECT_TRUE(std::filesystem::exists(shows[0].Watcher().EntryPath()));
+    shows[0].Uninstall();
+    EXPECT_EQ(current(), "");
+    // What the xscreensaver side leaves in its own folder (its lock) is its business; of the
+    // watcher's nothing stays.
+    auto tree = Tree(Home());
+    std::erase_if(tree,
+                  [](const auto& item) { return item.first.rfind(".local/share/kavro", 0) == 0; });
+    EXPECT_EQ(tree, before);
+    EXPECT_FALSE(std::filesystem::exists(Home() / ".local/share/kavro/kavro-saver"));
+    EXPECT_FALSE(std::filesystem::exists(Home() / ".local/share/kavro/watcher.conf"));
+}
+
+// Two shows selected one after the other and uninstalled in any order: uninstalling the
+// selected one gives back the user's own mode and selection, the other keeps its place, and at
+// the end the file is the user's again.
 TEST_F(InstallTest, EveryOrderOfInstallsAndUninstallsGivesBackTheUsersMode) {
     const std::vector<std::vector<std::string>> orders = {
         {"+A", "+B", "-A", "-B"},

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -15,125 +16,11 @@
 
 #include "saver/SaverArgs.h"
 #include "saver/SaverFixture.h"
+#include "saver/Sessions.h"
 #include "saver/XScreensaverConfig.h"
 #include "support/SoundFiles.h"
 
 namespace {
-
-// A private X server for one test, or none when Xvfb is missing.
-class TXServer {
-public:
-    TXServer() {
-        for (int n = 70 + getpid() % 200; n < 400 && Display.isEmpty(); ++n) {
-            if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
-                continue;
-            }
-            FProcess.start("Xvfb",
-                           {QStringLiteral(":%1").arg(n),
-                            "-screen",
-                            "0",
-                            "640x480x24",
-                            "-nolisten",
-                            "tcp",
-                            "-noreset"});
-            if (!FProcess.waitForStarted(5000)) {
-                return;
-            }
-            for (int i = 0; i < 100 && FProcess.state() == QProcess::Running; ++i) {
-                if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n))) {
-                    Display = QStringLiteral(":%1").arg(n);
-                    break;
-                }
-                QThread::msleep(50);
-            }
-        }
-    }
-    ~TXServer() {
-        FProcess.terminate();
-        FProcess.waitForFinished(3000);
-    }
-    // Stops the server, or lets it go on.
-    void Pause(bool paused) {
-        ::kill(static_cast<pid_t>(FProcess.processId()), paused ? SIGSTOP : SIGCONT);
-    }
-    QProcessEnvironment Env() const {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("DISPLAY", Display);
-        env.remove("QT_QPA_PLATFORM");
-        env.remove("WAYLAND_DISPLAY");
-        env.insert("SDL_AUDIODRIVER", "dummy");
-        return env;
-    }
-    QString Display;
-
-private:
-    QProcess FProcess;
-};
-
-// A window of our own on the X server, as xscreensaver would make one, and what it shows.
-class TXWindow {
-public:
-    TXWindow(const QString& display, int w, int h) {
-        FConnection = xcb_connect(display.toLocal8Bit().constData(), nullptr);
-        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(FConnection)).data;
-        Id = xcb_generate_id(FConnection);
-        const uint32_t values[] = {screen->black_pixel};
-        xcb_create_window(FConnection,
-                          XCB_COPY_FROM_PARENT,
-                          Id,
-                          screen->root,
-                          0,
-                          0,
-                          w,
-                          h,
-                          0,
-                          XCB_WINDOW_CLASS_INPUT_OUTPUT,
-                          screen->root_visual,
-                          XCB_CW_BACK_PIXEL,
-                          values);
-        xcb_map_window(FConnection, Id);
-        xcb_flush(FConnection);
-    }
-    ~TXWindow() { xcb_disconnect(FConnection); }
-    void Destroy() {
-        xcb_destroy_window(FConnection, Id);
-        xcb_flush(FConnection);
-    }
-    // The colour at (x, y) as the screen shows it (children included), 0xRRGGBB.
-    uint32_t Pixel(int x, int y) {
-        xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(FConnection)).data;
-        auto* reply = xcb_get_image_reply(
-            FConnection,
-            xcb_get_image(FConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, x, y, 1, 1, ~0u),
-            nullptr);
-        if (!reply) {
-            return 0xFFFFFFFF;
-        }
-        uint32_t pixel = 0;
-        std::memcpy(&pixel, xcb_get_image_data(reply), 4);
-        std::free(reply);
-        return pixel & 0xFFFFFF;
-    }
-    uint32_t Id = 0;
-
-private:
-    xcb_connection_t* FConnection;
-};
-
-// Waits up to `ms` for pred to hold.
-template <typename F>
-bool Within(int ms, F pred) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms) {
-        QCoreApplication::processEvents();
-        if (pred()) {
-            return true;
-        }
-        QThread::msleep(20);
-    }
-    return pred();
-}
 
 class ProgramsTest : public testing::Test {
 protected:
@@ -257,6 +144,9 @@ TEST_F(ProgramsTest, PlaysFullScreenUntilAKey) {
     player.start(Show, {"--play"});
     TXWindow probe(x.Display, 1, 1);
     ASSERT_TRUE(Within(8000, [&] { return probe.Pixel(320, 240) == 0xFF0000; }));
+    // The window asked the window manager for the full-screen state, and covers the screen
+    // where there is none.
+    EXPECT_EQ(probe.FullScreenWindows(), std::vector<QSize>{QSize(640, 480)});
     QProcessEnvironment env = x.Env();
     QProcess key;
     key.setProcessEnvironment(env);
@@ -381,7 +271,7 @@ TEST_F(RootOnlyTest, InstallsForAnOrdinaryUserAndRefusesNoexec) {
 
     // A disk that fills up halfway: the reason is told and the half-made folder goes.
     const auto full = Shell(
-        "mkdir -p \"$D/data\" && mount -t tmpfs -o size=300k,mode=777 none \"$D/data\" && { " +
+        "mkdir -p \"$D/data\" && mount -t tmpfs -o size=400k,mode=777 none \"$D/data\" && { " +
         asUser + "--install; code=$?; ls -A \"$D/data/kavro/savers\"; exit $code; }");
     EXPECT_EQ(full.Code, 1);
     EXPECT_TRUE(full.Output.contains("show.run”：磁盘空间不足")) << full.Output.toStdString();
@@ -429,12 +319,18 @@ TEST_F(RootOnlyTest, TheDaemonPlaysTheInstalledShow) {
         "programs:\t\\\n\t-grav -root\t\\n\\\n\t-flame -root\t\\n\n");
     config.close();
     config.setPermissions(QFile::Permissions(0x6666));
-    ASSERT_EQ(Shell(asUser + "\"$SHOW\" --install --select").Code, 0);
     QProcess daemon;
     QProcessEnvironment env = x.Env();
     env.insert("D", FDir.path());
     daemon.setProcessEnvironment(env);
     daemon.start("sh", {"-c", asUser + "xscreensaver -no-splash"});
+    EXPECT_TRUE(
+        Within(10000, [&] { return Shell(asUser + "xscreensaver-command -version").Code == 0; }));
+    ASSERT_EQ(Shell(asUser + "\"$SHOW\" --install --select --idle-after 1").Code, 0);
+    // The idle watcher runs but leaves the screen to the daemon: past its delay nothing of ours
+    // plays.
+    EXPECT_TRUE(Shell(asUser + "\"$SHOW\" --status").Output.contains("watcher: running"));
+    EXPECT_FALSE(Within(3000, [&] { return ProcessRuns("kavro-saver --play"); }));
     TXWindow probe(x.Display, 1, 1);
     EXPECT_TRUE(
         Within(10000, [&] { return Shell(asUser + "xscreensaver-command -activate").Code == 0; }));

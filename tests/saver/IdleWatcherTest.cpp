@@ -1,0 +1,121 @@
+// The watcher's logic with a recording idle source, child process and inhibitor: what plays
+// when, and for how long the desktop's lock is held off.
+#include <gtest/gtest.h>
+
+#include "saver/IdleWatcher.h"
+#include "support/FakeTimer.h"
+#include "support/RecordingChildProcess.h"
+#include "support/RecordingIdleMonitor.h"
+#include "support/RecordingSessionInhibitor.h"
+
+namespace {
+
+struct TWatchCase {
+    const char* Name;
+    const char* Events;  // i: idle, a: input, x: the show ends itself, t: the keep-on time is up
+    bool HostRunning;
+    bool Installed;
+    int KeepOnMinutes;
+    int Starts;
+    int Stops;
+    bool PlayingAtEnd;
+    bool HeldAtEnd;
+    int Holds;
+};
+
+class IdleWatcherTest : public testing::TestWithParam<TWatchCase> {};
+
+TEST_P(IdleWatcherTest, PlaysOnIdleAndEndsOnInput) {
+    const TWatchCase& c = GetParam();
+    TRecordingIdleMonitor idle;
+    TRecordingChildProcess show;
+    TFakeTimerFactory timers;
+    TRecordingSessionInhibitor inhibitor;
+    const TIdleWatcher::TServices services{
+        idle,
+        show,
+        timers,
+        &inhibitor,
+        [&] { return c.HostRunning; },
+        [&]() -> std::optional<TShowCommand> {
+            if (!c.Installed) {
+                return std::nullopt;
+            }
+            return TShowCommand{"/s/kavro-saver", {"--play", "/s/show.run"}};
+        }};
+    TIdleWatcher watcher(services, c.KeepOnMinutes);
+    std::vector<bool> changes;
+    watcher.OnPlayingChanged = [&](bool playing) { changes.push_back(playing); };
+    for (const char* e = c.Events; *e; ++e) {
+        switch (*e) {
+            case 'i':
+                idle.Idle();
+                break;
+            case 'a':
+                idle.Active();
+                if (show.Stops > 0) {
+                    show.Exit();  // the stopped show ends
+                }
+                break;
+            case 'x':
+                show.Exit();
+                break;
+            case 't':
+                ASSERT_TRUE(timers.Last->Fire());
+                break;
+        }
+    }
+    EXPECT_EQ(static_cast<int>(show.Starts.size()), c.Starts);
+    for (const std::string& start : show.Starts) {
+        EXPECT_EQ(start, "/s/kavro-saver --play /s/show.run");
+    }
+    EXPECT_EQ(show.Stops, c.Stops);
+    EXPECT_EQ(watcher.Playing(), c.PlayingAtEnd);
+    EXPECT_EQ(inhibitor.Held, c.HeldAtEnd);
+    EXPECT_EQ(inhibitor.Holds, c.Holds);
+    // Every start and end was told, alternating.
+    for (size_t i = 0; i < changes.size(); ++i) {
+        EXPECT_EQ(changes[i], i % 2 == 0);
+    }
+    if (c.KeepOnMinutes > 0 && c.Holds > 0) {
+        EXPECT_EQ(timers.Last->Interval(), static_cast<uint32_t>(c.KeepOnMinutes) * 60000u);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Events,
+    IdleWatcherTest,
+    testing::Values(
+        TWatchCase{"IdleStartsTheShow", "i", false, true, 0, 1, 0, true, false, 0},
+        TWatchCase{"InputEndsIt", "ia", false, true, 0, 1, 1, false, false, 0},
+        TWatchCase{"NextIdleBringsItBack", "iai", false, true, 0, 2, 1, true, false, 0},
+        TWatchCase{"IdleWhilePlayingStartsNoSecond", "iii", false, true, 0, 1, 0, true, false, 0},
+        TWatchCase{"EndedByAKeyThenIdleAgain", "ixi", false, true, 0, 2, 0, true, false, 0},
+        TWatchCase{"InputWithoutShowStopsNothing", "a", false, true, 0, 0, 0, false, false, 0},
+        TWatchCase{"XscreensaverHostsItself", "iai", true, true, 0, 0, 0, false, false, 0},
+        TWatchCase{"NothingInstalled", "i", false, false, 0, 0, 0, false, false, 0},
+        TWatchCase{"KeepOnHoldsWhilePlaying", "i", false, true, 10, 1, 0, true, true, 1},
+        TWatchCase{"KeepOnEndsWithTheShow", "ia", false, true, 10, 1, 1, false, false, 1},
+        TWatchCase{"KeepOnTimeUpShowGoesOn", "it", false, true, 10, 1, 0, true, false, 1},
+        TWatchCase{"KeepOnAgainNextTime", "itaai", false, true, 10, 2, 1, true, true, 2},
+        TWatchCase{"KeepOffHoldsNothing", "iai", false, true, 0, 2, 1, true, false, 0}),
+    [](const testing::TestParamInfo<TWatchCase>& info) { return info.param.Name; });
+
+TEST(IdleWatcherStartTest, AShowThatCannotStartIsNotPlaying) {
+    TRecordingIdleMonitor idle;
+    TRecordingChildProcess show;
+    show.Startable = false;
+    TFakeTimerFactory timers;
+    TRecordingSessionInhibitor inhibitor;
+    const TIdleWatcher::TServices services{
+        idle, show, timers, &inhibitor, nullptr, [] {
+            return std::optional<TShowCommand>(TShowCommand{"/missing", {}});
+        }};
+    TIdleWatcher watcher(services, 5);
+    idle.Idle();
+    EXPECT_EQ(show.Starts.size(), 1u);
+    EXPECT_FALSE(watcher.Playing());
+    EXPECT_FALSE(inhibitor.Held);
+}
+
+}  // namespace

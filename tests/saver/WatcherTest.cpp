@@ -1,0 +1,111 @@
+// The idle watcher in real sessions, as an ordinary user: installed with --install, it plays the
+// show when the session has been idle for the delay, ends it at the next input, brings it back
+// at the next idle time, and is gone after --uninstall.
+#include <QTemporaryDir>
+
+#include "saver/SaverFixture.h"
+#include "saver/Sessions.h"
+
+namespace {
+
+// What differs between sessions: their environment, what shows that the show is on the
+// screen, and how to make input.
+struct TSession {
+    QProcessEnvironment Env;
+    std::function<bool()> ShowVisible;
+    std::function<void()> Activity;
+};
+
+class WatcherTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(FDir.isValid());
+        User = std::make_unique<TSessionUser>(FDir.path());
+        Show = QString::fromStdString(MakeShowFile(FDir.path(), "海边", {Qt::red, Qt::blue}));
+    }
+    TRunResult Setup(const TSession& session, const QStringList& args) {
+        return RunAs(*User, session.Env, Show, args);
+    }
+    QString Status(const TSession& session) { return Setup(session, {"--status"}).Output; }
+    bool Playing() {
+        QFile status(FDir.filePath("run/kavro-watcher.status"));
+        return status.open(QIODevice::ReadOnly) && status.readAll().contains("playing: yes");
+    }
+
+    // The whole life of the watcher in one session.
+    void IdleShowComesAndGoes(const TSession& session) {
+        const auto installed = Setup(session, {"--install", "--idle-after", "3"});
+        ASSERT_EQ(installed.Code, 0) << installed.Output.toStdString();
+        EXPECT_TRUE(installed.Output.contains("闲置 3 秒后开始放映"))
+            << installed.Output.toStdString();
+        const QString status = Status(session);
+        EXPECT_TRUE(status.contains("watcher: running")) << status.toStdString();
+        EXPECT_TRUE(status.contains("idle-after: 3\n")) << status.toStdString();
+        EXPECT_TRUE(status.contains("playing: no")) << status.toStdString();
+
+        for (int round = 0; round < 2; ++round) {
+            SCOPED_TRACE(round == 0 ? "first idle period" : "next idle period");
+            EXPECT_TRUE(Within(8000, [&] { return Playing() && session.ShowVisible(); }));
+            EXPECT_TRUE(Status(session).contains("playing: yes"));
+            session.Activity();
+            EXPECT_TRUE(Within(1000, [&] { return !Playing(); }));
+            EXPECT_TRUE(Within(1000, [&] { return !session.ShowVisible(); }));
+        }
+
+        const auto removed = Setup(session, {"--uninstall"});
+        EXPECT_EQ(removed.Code, 0) << removed.Output.toStdString();
+        EXPECT_TRUE(Status(session).contains("watcher: not running"));
+        // Nothing comes any more, however long the user stays away.
+        EXPECT_FALSE(Within(4500, [&] { return session.ShowVisible(); }));
+        EXPECT_FALSE(QDir(User->Home() + "/.config").exists());
+    }
+
+    QTemporaryDir FDir;
+    std::unique_ptr<TSessionUser> User;
+    QString Show;
+};
+
+}  // namespace
+
+TEST_F(WatcherTest, SwayIdleProtocol) {
+    TSway sway(*User);
+    if (!sway.Running) {
+        GTEST_SKIP() << "headless sway cannot start here (is the package sway installed?)";
+    }
+    TSession session{sway.Env(),
+                     [&] { return sway.FullScreenOutputs().size() == 2; },
+                     [&] {
+                         sway.Msg({"seat", "seat0", "cursor", "move", "5", "5"});
+                     }};
+    IdleShowComesAndGoes(session);
+}
+
+TEST_F(WatcherTest, PlainXServer) {
+    TXServer x;
+    if (x.Display.isEmpty() || !HasProgram("xdotool")) {
+        GTEST_SKIP() << "needs Xvfb and xdotool";
+    }
+    QProcessEnvironment env = User->Env();
+    env.insert("DISPLAY", x.Display);
+    TXWindow probe(x.Display, 1, 1);
+    TSession session{env,
+                     [&] {
+                         const uint32_t centre = probe.Pixel(320, 240);
+                         return centre == 0xFF0000 || centre == 0x0000FF;
+                     },
+                     [&] {
+                         RunProgram("xdotool", {"mousemove_relative", "1", "1"}, x.Env());
+                     }};
+    IdleShowComesAndGoes(session);
+}
+
+TEST_F(WatcherTest, GnomeIdleMonitor) {
+    TMutter mutter(*User);
+    if (!mutter.Running) {
+        GTEST_SKIP() << "headless mutter cannot start here (are mutter and dbus installed?)";
+    }
+    const QString play = "kavro-saver --play " + User->Home();
+    TSession session{
+        mutter.Env(), [&] { return ProcessRuns(play); }, [&] { mutter.ResetIdletime(); }};
+    IdleShowComesAndGoes(session);
+}
