@@ -274,7 +274,7 @@ TEST_F(RootOnlyTest, InstallsForAnOrdinaryUserAndRefusesNoexec) {
         "mkdir -p \"$D/data\" && mount -t tmpfs -o size=400k,mode=777 none \"$D/data\" && { " +
         asUser + "--install; code=$?; ls -A \"$D/data/kavro/savers\"; exit $code; }");
     EXPECT_EQ(full.Code, 1);
-    EXPECT_TRUE(full.Output.contains("show.run”：磁盘空间不足")) << full.Output.toStdString();
+    EXPECT_TRUE(full.Output.contains("”：磁盘空间不足")) << full.Output.toStdString();
     EXPECT_TRUE(full.Output.endsWith(".lock\n")) << full.Output.toStdString();
     EXPECT_FALSE(QFile::exists(config));
     EXPECT_EQ(RunProgram(Show, {"--install"}).Code, 1);  // and root itself is refused
