@@ -1,5 +1,6 @@
-// Writes an installer file with the stubs beside the wizard in the build folder, without the
-// wizard: kavro_make_show <out.run> <title> [--sound FILE] <picture>...
+// Writes an installer file without the wizard, with the stubs of the build folder or those in
+// the folder --stubs names (an installed package's lib/kavro/):
+// kavro_make_show <out.run> <title> [--sound FILE] [--stubs DIR] <picture>...
 // One second a picture, in order, fitted to the screen, no title screen.
 #include <cstdio>
 #include <cstring>
@@ -11,14 +12,19 @@
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::fprintf(stderr, "usage: %s <out.run> <title> [--sound FILE] <picture>...\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s <out.run> <title> [--sound FILE] [--stubs DIR] <picture>...\n",
+                     argv[0]);
         return 2;
     }
     std::string sound;
+    std::string stubs = KAVRO_BUILD_DIR "/";
     std::vector<std::string> pictures;
     for (int i = 3; i < argc; ++i) {
         if (std::strcmp(argv[i], "--sound") == 0 && i + 1 < argc) {
             sound = argv[++i];
+        } else if (std::strcmp(argv[i], "--stubs") == 0 && i + 1 < argc) {
+            stubs = std::string(argv[++i]) + "/";
         } else {
             pictures.push_back(argv[i]);
         }
@@ -39,7 +45,7 @@ int main(int argc, char** argv) {
     try {
         BuildInstaller(argv[1],
                        Utf8ToGbk(argv[2]),
-                       KAVRO_BUILD_DIR "/",
+                       stubs,
                        settings,
                        pictures,
                        sound,
