@@ -16,6 +16,7 @@
 #include <system_error>
 
 #include "pack/InstallerReader.h"
+#include "saver/RunQuietly.h"
 #include "saver/XScreensaverConfig.h"
 #include "toolkit/AtomicFile.h"
 #include "toolkit/UserFile.h"
@@ -180,20 +181,6 @@ std::string ExecQuoted(const std::string& path) {
         }
     }
     return quoted + "\"";
-}
-
-bool RunQuietly(const char* program, const char* argument) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    char* argv[] = {const_cast<char*>(program), const_cast<char*>(argument), nullptr};
-    pid_t pid = 0;
-    const int failed = posix_spawnp(&pid, program, &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    return failed == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
 }
 
 bool OnPath(const char* program) {

@@ -23,6 +23,7 @@
 #include "platform/SessionInhibitors.h"
 #include "saver/DesktopDelay.h"
 #include "saver/IdleWatcher.h"
+#include "saver/RunQuietly.h"
 #include "saver/WatcherState.h"
 #include "toolkit/QtTimer.h"
 
@@ -86,24 +87,10 @@ void WriteStatus(const fs::path& path, const std::string& source, bool playing) 
     }
 }
 
-bool Succeeds(const char* program, const char* argument) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    char* argv[] = {const_cast<char*>(program), const_cast<char*>(argument), nullptr};
-    pid_t pid = 0;
-    const int failed = posix_spawnp(&pid, program, &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    return failed == 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
-}
-
 // The xscreensaver daemon hosts the shows itself where it runs (it answers on the display).
 bool XScreensaverRunning() {
     const char* display = std::getenv("DISPLAY");
-    return display && *display && Succeeds("xscreensaver-command", "-version");
+    return display && *display && RunQuietly("xscreensaver-command", "-version");
 }
 
 }  // namespace
