@@ -43,6 +43,10 @@ QString UserPicturesDir() {
     return UserFolder(QStandardPaths::PicturesLocation);
 }
 
+QString UserMusicDir() {
+    return UserFolder(QStandardPaths::MusicLocation);
+}
+
 std::string DefaultOutputDir(const std::string& programDir) {
     const QString program = QString::fromStdString(programDir);
     const QString beside = program + QStringLiteral("ScreenSavers");

@@ -7,6 +7,8 @@
 QString UserDocumentsDir();
 // The user's pictures folder (XDG_PICTURES_DIR) when it exists, otherwise the home folder.
 QString UserPicturesDir();
+// The user's music folder (XDG_MUSIC_DIR) when it exists, otherwise the home folder.
+QString UserMusicDir();
 
 // The folder for installer files: "ScreenSavers/" below the program's folder when the program
 // can write there, otherwise "ScreenSavers/" below UserDocumentsDir(), as for a program

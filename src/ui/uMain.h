@@ -139,6 +139,7 @@ private:
     // Where "插入图片" opens its dialog: the user's pictures folder until pictures are chosen,
     // then the folder they were chosen in.
     QString FPicturesDir;
+    QString FSoundDir;
     // The page whose LeavePage is still due; the tab control has already switched when it
     // tells us about a change.
     TWizardPage FPage = TWizardPage::Pictures;

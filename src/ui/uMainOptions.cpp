@@ -3,6 +3,7 @@
 // the record.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +19,7 @@
 #include "ui/Glyphs.h"
 #include "ui/Messages.h"
 #include "ui/PanelPreview.h"
+#include "ui/ProgramFolders.h"
 #include "ui/UpDown.h"
 #include "ui/WizardDialogs.h"
 #include "ui/WizardLook.h"
@@ -176,8 +178,13 @@ void TfrmMain::SoundDropped(const QList<QUrl>& urls) {
 }
 
 void TfrmMain::btnSoundOpenClick() {
-    const QString file = FServices.Dialogs.OpenSound(this, QString::fromStdString(FProgramDir));
+    // The music folder at first, then where the user last chose a sound in this run.
+    if (FSoundDir.isEmpty()) {
+        FSoundDir = UserMusicDir();
+    }
+    const QString file = FServices.Dialogs.OpenSound(this, FSoundDir);
     if (!file.isEmpty()) {
+        FSoundDir = QFileInfo(file).absolutePath();
         SetSoundFile(FileNameBytes(file));
     }
 }

@@ -12,6 +12,7 @@
 #include <QToolButton>
 
 #include "settings/CodePage.h"
+#include "support/FakeHome.h"
 #include "support/WhenModal.h"
 #include "toolkit/WidgetCanvas.h"
 #include "ui/BaFunction.h"
@@ -27,6 +28,7 @@ private slots:
 
     void colourCancelStillSetsPreviewPanel();
     void soundButtonsDriveThePlayer();
+    void soundDialogOpensInTheMusicFolderThenWhereTheUserChose();
     void dropsASoundOnTheOptionsPage();
     void transitionsComeBackOnlyOnOk();
     void descriptionComesBackOnlyOnOk();
@@ -84,6 +86,23 @@ void TMainWindowOptionsTest::soundButtonsDriveThePlayer() {
     Child<QToolButton>("btnSoundOpen")->click();
     play->click();  // the file is gone: nothing
     QCOMPARE(FMedia->Commands.size(), 8u);
+}
+
+// Never the program's folder, which is /usr/bin once installed.
+void TMainWindowOptionsTest::soundDialogOpensInTheMusicFolderThenWhereTheUserChose() {
+    const TFakeHome home({QStringLiteral("XDG_MUSIC_DIR=\"$HOME/Musik\"")});
+    home.Make({"Musik", "songs"});
+    QFile sound(home.Path("songs/a.mp3"));
+    QVERIFY(sound.open(QIODevice::WriteOnly));
+    sound.close();
+    Child<QTabWidget>("Page")->setCurrentIndex(1);
+    auto* open = Child<QToolButton>("btnSoundOpen");
+    open->click();  // cancelled
+    FDialogs->Sounds.push_back(sound.fileName());
+    open->click();
+    open->click();
+    QCOMPARE(FDialogs->Folders,
+             QStringList({home.Path("Musik"), home.Path("Musik"), home.Path("songs")}));
 }
 
 void TMainWindowOptionsTest::dropsASoundOnTheOptionsPage() {
