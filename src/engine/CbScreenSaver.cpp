@@ -2,21 +2,20 @@
 
 #include <algorithm>
 #include <cmath>
-#include <stdexcept>
 
 #include "engine/CcTransition.h"
 #include "engine/CdSound.h"
 #include "engine/CePanZoom.h"
 #include "engine/DateStamp.h"
+#include "engine/FittedPicture.h"
+#include "engine/OwnRandom.h"
+#include "engine/ShowCaptions.h"
 #include "toolkit/Backdrop.h"
 #include "toolkit/Bitmap.h"
-#include "toolkit/FitRect.h"
 #include "toolkit/FrameClock.h"
 #include "toolkit/Picture.h"
 #include "toolkit/Random.h"
-#include "toolkit/Rounding.h"
 #include "toolkit/Screen.h"
-#include "toolkit/TextLines.h"
 #include "toolkit/Timer.h"
 #include "toolkit/Worker.h"
 
@@ -30,9 +29,6 @@ constexpr double FastestFrameMs = 1000.0 / 60;
 constexpr double FrameSlack = 0.75;
 // The generator of pan and zoom starts the same in every show, as Random does.
 constexpr unsigned MotionSeed = 20261209;
-constexpr int CaptionMargin = 16;
-constexpr int DescriptionLinePitch = 49;
-constexpr int BottomRowPitch = 16;
 
 bool AnyEffectEnabled(const TSaverSettings& settings, const TShowExtras& extras) {
     for (int effect = 1; effect <= efLast; ++effect) {
@@ -72,39 +68,6 @@ uint32_t RecordSeed(const TSaverSettings& settings) {
         }
     }
     return hash;
-}
-
-// While it lives, Random draws from the show's own seed instead of the process's, and the
-// process's seed is as it was afterwards. The seed lives apart from the show, which a draw's
-// caller may destroy before the guard ends.
-class TOwnRandom {
-public:
-    explicit TOwnRandom(std::shared_ptr<uint32_t> seed) : FSeed(std::move(seed)) {
-        if (FSeed) {
-            FSaved = RandSeed;
-            RandSeed = *FSeed;
-        }
-    }
-    ~TOwnRandom() {
-        if (FSeed) {
-            *FSeed = RandSeed;
-            RandSeed = FSaved;
-        }
-    }
-    TOwnRandom(const TOwnRandom&) = delete;
-    TOwnRandom& operator=(const TOwnRandom&) = delete;
-
-private:
-    std::shared_ptr<uint32_t> FSeed;
-    uint32_t FSaved = 0;
-};
-
-// Where a gw x gh picture lies when fitted to a w x h frame, keeping its aspect ratio.
-TRect FitPicture(int w, int h, int gw, int gh) {
-    if (gh == 0 || h == 0) {
-        throw std::runtime_error("picture of height 0");
-    }
-    return FitRect(w, h, gw, gh);
 }
 
 }  // namespace
@@ -157,7 +120,7 @@ TCbScreenSaver::TCbScreenSaver(TCanvas& targetCanvas,
     const int sh = services.Screen.Height();
     FTitleBitmap = std::make_unique<TBitmap>(sw, sh);
     if (FSettings.Description.ShowDescription != 0) {
-        DrawTitleScreen();
+        DrawTitleScreen(*FTitleBitmap, FSettings);
     }
     FFrameBitmap = std::make_unique<TBitmap>(sw, sh);
     FTargetBitmap = std::make_unique<TBitmap>(targetRect.Right - targetRect.Left + 1,
@@ -201,48 +164,6 @@ TCbScreenSaver::~TCbScreenSaver() {
 
 TCbScreenSaver::TPictureJob TCbScreenSaver::PictureJob(int32_t) {
     return {};
-}
-
-void TCbScreenSaver::DrawTitleScreen() {
-    TCanvas& canvas = FTitleBitmap->Canvas();
-    const int sw = FTitleBitmap->Width();
-    const int sh = FTitleBitmap->Height();
-    canvas.Brush().Color = FSettings.BackColor;
-    canvas.FillRect(canvas.ClipRect());
-
-    // The screen fractions are taken in extended precision: in double, 650 x 0.17 comes out
-    // just above 110.5 and rounds up, where the exact product is a tie that goes to 110.
-    TFont& font = canvas.Font();
-    const std::string title = ReadFieldUtf8(FSettings.Title) + " Screen Saver";
-    font.Size = 24;
-    font.Color = RGBColor(0, 255, 0);
-    font.Style = fsBold | fsItalic;
-    canvas.TextOut((sw - canvas.TextWidth(title)) / 2, RoundToEven(sh * 0.17L), title);
-    font.Style = fsBold;
-
-    const std::string description = ReadFieldUtf8(FSettings.Description.DescriptionText);
-    if (!description.empty()) {
-        font.Size = 12;
-        font.Color = RGBColor(255, 255, 0);
-        const int x = RoundToEven(sw * 0.17L);
-        int y = RoundToEven(sh * 0.34L);
-        for (const std::string& line : SplitLines(description)) {
-            canvas.TextOut(x, y, line);
-            y += DescriptionLinePitch;
-        }
-    }
-
-    font.Size = 10;
-    font.Color = clWhite;
-    const int y0 = RoundToEven(sh * 0.75L);
-    const std::string rows[] = {ReadFieldUtf8(FSettings.Description.WebAddress),
-                                ReadFieldUtf8(FSettings.Description.CompanyName),
-                                ReadFieldUtf8(FSettings.Description.RightsNotice)};
-    for (int i = 0; i < 3; ++i) {
-        if (!rows[i].empty()) {
-            canvas.TextOut((sw - canvas.TextWidth(rows[i])) / 2, y0 + i * BottomRowPitch, rows[i]);
-        }
-    }
 }
 
 void TCbScreenSaver::Start() {
@@ -458,40 +379,12 @@ void TCbScreenSaver::PrepareNext() {
     FWorker->Post(
         [decode, job = std::move(job), w, h, fit, blur, reach] {
             try {
-                std::shared_ptr<const TBitmap> picture = job();
-                const TRect place = picture && fit
-                                        ? FitPicture(w, h, picture->Width(), picture->Height())
-                                        : TRect{};
-                if (!place.IsEmpty()) {
-                    auto fitted = std::make_shared<TBitmap>(place.Width(), place.Height());
-                    fitted->Canvas().StretchDraw(fitted->Canvas().ClipRect(), *picture);
-                    fitted->TakenOn = picture->TakenOn;
-                    decode->Place = place;
-                    decode->Fitted = true;
-                    const double scale =
-                        reach > 0 ? TCePanZoom::WayOf({0,
-                                                       0,
-                                                       static_cast<double>(place.Width()),
-                                                       static_cast<double>(place.Height())},
-                                                      w,
-                                                      h,
-                                                      reach)
-                                        .Scale
-                                  : 1;
-                    if (scale > 1 && picture->Width() > place.Width()) {
-                        const int mw = std::min(picture->Width(),
-                                                static_cast<int>(std::ceil(place.Width() * scale)));
-                        const int mh = std::max(1, mw * place.Height() / place.Width());
-                        auto moving = std::make_shared<TBitmap>(mw, mh);
-                        moving->Canvas().StretchDraw(moving->Canvas().ClipRect(), *picture);
-                        decode->Moving = std::move(moving);
-                    }
-                    picture = std::move(fitted);
-                }
-                if (blur && picture) {
-                    decode->Backdrop = MakeBackdrop(*picture, w, h);
-                }
-                decode->Picture = std::move(picture);
+                TFittedPicture fitted = FitForShow(job(), w, h, fit, blur, reach);
+                decode->Place = fitted.Place;
+                decode->Fitted = fitted.Fitted;
+                decode->Moving = std::move(fitted.Moving);
+                decode->Backdrop = std::move(fitted.Backdrop);
+                decode->Picture = std::move(fitted.Picture);
             } catch (...) {
                 decode->Error = std::current_exception();
             }
@@ -594,54 +487,9 @@ void TCbScreenSaver::ComposeFrame() {
     if (FHasStills) {
         FBareFrame->Canvas().Draw(0, 0, *FFrameBitmap);
     }
-    DrawCaption(slot);
+    DrawCaption(*FFrameBitmap, slot);
     if (date) {
         DrawDateStamp(*FFrameBitmap, takenOn, FExtras.DateCorner);
-    }
-}
-
-void TCbScreenSaver::DrawCaption(const TSaverPictureText& slot) {
-    const std::string text = ReadFieldUtf8(slot.Text);
-    if (text.empty()) {
-        return;
-    }
-    TCanvas& canvas = FFrameBitmap->Canvas();
-    SaverFontToFont(slot.Font, canvas.Font());
-    const int sw = FFrameBitmap->Width();
-    const int sh = FFrameBitmap->Height();
-    int x = slot.Left;
-    int y = slot.Top;
-    const int lh = canvas.TextHeight(text);
-    const std::vector<std::string> lines = SplitLines(text);
-    const int n = static_cast<int>(lines.size());
-
-    // Read as unsigned, a negative position falls among the custom ones.
-    const auto position = static_cast<uint32_t>(slot.Position);
-    if (position <= uint32_t{tpTopRight}) {
-        y = CaptionMargin;
-    } else if (position <= uint32_t{tpBottomRight}) {
-        y = sh - (n * lh + RoundToEven((n - 1) * lh * 0.5) + CaptionMargin);
-    }
-    for (const std::string& line : lines) {
-        const int lw = canvas.TextWidth(line);
-        switch (position) {
-            case tpTopLeft:
-            case tpBottomLeft:
-                x = CaptionMargin;
-                break;
-            case tpTopCenter:
-            case tpBottomCenter:
-                x = (sw - lw) / 2;
-                break;
-            case tpTopRight:
-            case tpBottomRight:
-                x = sw - lw - CaptionMargin;
-                break;
-            default:
-                break;
-        }
-        canvas.TextOut(x, y, line);
-        y += RoundToEven(lh * 1.5);
     }
 }
 

@@ -73,7 +73,6 @@ protected:
     virtual TPictureJob PictureJob(int32_t index);
 
 private:
-    void DrawTitleScreen();
     void StartSound();
     void Tick();
     void ShowNextFrame();
@@ -86,7 +85,6 @@ private:
     void PictureArrived();
     void NextPicture();
     void ComposeFrame();
-    void DrawCaption(const TSaverPictureText& slot);
     void PickEffect();
 
     TCanvas& FTargetCanvas;

@@ -1,14 +1,11 @@
 #include "toolkit/Picture.h"
 
-#include <jerror.h>
-#include <jpeglib.h>
 #include <unistd.h>
 
 #include <QBuffer>
 #include <QImageReader>
 #include <cerrno>
 #include <cmath>
-#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -19,6 +16,7 @@
 #include "toolkit/FileExt.h"
 #include "toolkit/FitRect.h"
 #include "toolkit/HeifDecoder.h"
+#include "toolkit/JpegDecoder.h"
 #include "toolkit/Orientation.h"
 #include "toolkit/PictureFormats.h"
 #include "toolkit/UserFile.h"
@@ -58,100 +56,6 @@ void CheckSize(const std::string& fileName, uint64_t width, uint64_t height) {
     if (width > MaxSide || height > MaxSide || width * height * 4 > MaxBytes) {
         Fail(fileName,
              "图片太大（" + std::to_string(width) + " × " + std::to_string(height) + " 像素）");
-    }
-}
-
-// libjpeg reports a fatal error by jumping back into the function that called it; those
-// functions hold only C data, so the jump skips no destructor.
-struct TJpegError {
-    jpeg_error_mgr Manager;
-    std::jmp_buf Jump;
-    char Message[JMSG_LENGTH_MAX];
-};
-
-extern "C" void JpegErrorExit(j_common_ptr cinfo) {
-    auto* error = reinterpret_cast<TJpegError*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, error->Message);
-    std::longjmp(error->Jump, 1);
-}
-
-// Warnings (a truncated file among them) are not errors and are not printed.
-extern "C" void JpegOutputMessage(j_common_ptr) {}
-
-// What libjpeg's error means to the user, in their language. Its own English text follows only
-// for damaged data, where it tells a bug report what went wrong.
-std::string JpegReason(int code, const char* libraryText) {
-    switch (code) {
-        case JERR_NO_SOI:
-            return "不是 JPEG 文件";
-        case JERR_INPUT_EMPTY:
-            return "文件是空的";
-        case JERR_OUT_OF_MEMORY:
-            return "内存不足";
-        default:
-            return std::string("文件已损坏或不完整（") + libraryText + "）";
-    }
-}
-
-// Runs one libjpeg call; false when libjpeg reported a fatal error in it.
-template <class TStep>
-bool JpegRun(TJpegError* error, TStep&& step) {
-    if (setjmp(error->Jump)) {
-        return false;
-    }
-    step();
-    return true;
-}
-
-// Decodes every row, a batch at a time into batch (JpegBatch rows of output_width pixels), and
-// hands each row to sink(y, row).
-enum { JpegBatch = 16 };
-template <class TSink>
-bool JpegReadRows(jpeg_decompress_struct* cinfo, TJpegError* error, uint32_t* batch, TSink& sink) {
-    if (setjmp(error->Jump)) {
-        return false;
-    }
-    JSAMPROW rows[JpegBatch];
-    const size_t width = cinfo->output_width;
-    for (int i = 0; i < JpegBatch; ++i) {
-        rows[i] = reinterpret_cast<JSAMPROW>(batch + width * i);
-    }
-    while (cinfo->output_scanline < cinfo->output_height) {
-        JDIMENSION count = cinfo->output_height - cinfo->output_scanline;
-        if (count > JpegBatch) {
-            count = JpegBatch;
-        }
-        const JDIMENSION first = cinfo->output_scanline;
-        const JDIMENSION got = jpeg_read_scanlines(cinfo, rows, count);
-        for (JDIMENSION i = 0; i < got; ++i) {
-            sink(static_cast<int>(first + i), batch + width * i);
-        }
-    }
-    return true;
-}
-
-struct TJpegDecompressor {
-    // Zeroed, so that destroying it is safe even when creating it failed.
-    jpeg_decompress_struct Info{};
-    ~TJpegDecompressor() { jpeg_destroy_decompress(&Info); }
-};
-
-// One row of CMYK as libjpeg gives it, 4 bytes a pixel, into RGB32 in place. Adobe writers store
-// CMYK inverted (0 = full ink), which is what nearly every CMYK JPEG holds.
-void CmykRowToRgb32(uint32_t* row, int width, bool inverted) {
-    auto* p = reinterpret_cast<unsigned char*>(row);
-    for (int x = 0; x < width; ++x, p += 4) {
-        int c = p[0], m = p[1], ye = p[2], k = p[3];
-        if (!inverted) {
-            c = 255 - c;
-            m = 255 - m;
-            ye = 255 - ye;
-            k = 255 - k;
-        }
-        const int r = (c * k + 127) / 255;
-        const int g = (m * k + 127) / 255;
-        const int b = (ye * k + 127) / 255;
-        row[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
     }
 }
 

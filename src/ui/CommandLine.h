@@ -8,8 +8,6 @@
 #include "settings/SaverSettings.h"
 #include "settings/ShowExtras.h"
 
-class TInstallerReader;
-
 // What `kavro` was asked to do by its arguments. Without any option it is the wizard, opening
 // File when one is named; --create makes a show without a window, --info describes one.
 struct TCommandLine {
@@ -52,10 +50,6 @@ TSaverSettings CommandLineSettings(const TCommandLine& command);
 // wizard finds them. Throws std::runtime_error with the message the wizard shows for the same
 // failure; the output is then left as it was.
 void CreateShow(const TCommandLine& command, const std::string& programDir);
-
-// A show file described as "key: value" lines: the title, every choice, then one line per
-// picture with its number, extension, size in bytes and caption.
-std::string DescribeShow(const TInstallerReader& reader);
 
 // Runs a command line: 0 done, 1 the build or the file failed (its message on err), 2 bad usage.
 int RunCommandLine(const std::vector<std::string>& args,
