@@ -361,18 +361,7 @@ public:
                 FBus = QString::fromUtf8(address.readAll()).trimmed();
             }
             return !FBus.isEmpty() && QFile::exists(run + "/wayland-0") &&
-                   RunAs(FUser,
-                         Env(),
-                         "gdbus",
-                         {"call",
-                          "--session",
-                          "--dest",
-                          "org.gnome.Mutter.IdleMonitor",
-                          "--object-path",
-                          "/org/gnome/Mutter/IdleMonitor/Core",
-                          "--method",
-                          "org.gnome.Mutter.IdleMonitor.GetIdletime"})
-                           .Code == 0;
+                   IdleMonitor("GetIdletime");
         });
     }
     ~TMutter() {
@@ -396,18 +385,21 @@ public:
         return env;
     }
     // What stands for input in a session without input devices.
-    void ResetIdletime() const {
-        RunAs(FUser,
-              Env(),
-              "gdbus",
-              {"call",
-               "--session",
-               "--dest",
-               "org.gnome.Mutter.IdleMonitor",
-               "--object-path",
-               "/org/gnome/Mutter/IdleMonitor/Core",
-               "--method",
-               "org.gnome.Mutter.IdleMonitor.ResetIdletime"});
+    void ResetIdletime() const { IdleMonitor("ResetIdletime"); }
+    // Calls a method of mutter's idle monitor on the session's bus; true when it answered.
+    bool IdleMonitor(const QString& method) const {
+        return RunAs(FUser,
+                     Env(),
+                     "gdbus",
+                     {"call",
+                      "--session",
+                      "--dest",
+                      "org.gnome.Mutter.IdleMonitor",
+                      "--object-path",
+                      "/org/gnome/Mutter/IdleMonitor/Core",
+                      "--method",
+                      "org.gnome.Mutter.IdleMonitor." + method})
+                   .Code == 0;
     }
     bool Running = false;
 

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <libheif/heif.h>
 #include <zlib.h>
 
 #include <QBuffer>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "support/ExifBlock.h"
+#include "support/HeicWriter.h"
 #include "support/JpegWriter.h"
 #include "toolkit/Orientation.h"
 #include "toolkit/Picture.h"
@@ -96,31 +96,14 @@ TEST(ExifDate, EveryContainerGivesTheDayThePhotoWasTaken) {
 }
 
 TEST(ExifDate, HeicMetadataGivesTheDate) {
-    heif_context* context = heif_context_alloc();
-    heif_encoder* encoder = nullptr;
-    if (heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder).code !=
-        heif_error_Ok) {
-        heif_context_free(context);
+    const std::string heic = HeicFile(
+        64,
+        64,
+        [](int, int, uint8_t* rgb) { rgb[0] = rgb[1] = rgb[2] = 0; },
+        ExifTiff("2023:12:31 23:59:59", 1, true));
+    if (heic.empty()) {
         GTEST_SKIP() << "no HEVC encoder to write a HEIC file with";
     }
-    heif_image* image = nullptr;
-    heif_image_create(64, 64, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image);
-    heif_image_add_plane(image, heif_channel_interleaved, 64, 64, 8);
-    heif_image_handle* handle = nullptr;
-    heif_context_encode_image(context, image, encoder, nullptr, &handle);
-    const std::string tiff = ExifTiff("2023:12:31 23:59:59", 1, true);
-    heif_context_add_exif_metadata(context, handle, tiff.data(), static_cast<int>(tiff.size()));
-    heif_image_handle_release(handle);
-    heif_encoder_release(encoder);
-    heif_image_release(image);
-    std::string heic;
-    heif_writer writer{1, [](heif_context*, const void* data, size_t size, void* out) {
-                           static_cast<std::string*>(out)->append(static_cast<const char*>(data),
-                                                                  size);
-                           return heif_error{heif_error_Ok, heif_suberror_Unspecified, ""};
-                       }};
-    heif_context_write(context, &writer, &heic);
-    heif_context_free(context);
     EXPECT_EQ(Loaded(heic, ".heic"), (TDateTaken{2023, 12, 31}));
 }
 
