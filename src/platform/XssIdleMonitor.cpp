@@ -54,13 +54,20 @@ void TXssIdleMonitor::Alarmed() {
     }
 }
 
+bool TXssIdleMonitor::Query(unsigned long& idle, bool& suspended) {
+    if (FDisplay.Query(idle, suspended)) {
+        return true;
+    }
+    if (OnLost) {
+        OnLost();
+    }
+    return false;
+}
+
 void TXssIdleMonitor::MaybeIdle() {
     unsigned long idle = 0;
     bool suspended = false;
-    if (!FDisplay.Query(idle, suspended)) {
-        if (OnLost) {
-            OnLost();
-        }
+    if (!Query(idle, suspended)) {
         return;
     }
     if (idle < FIdleMs) {
@@ -103,10 +110,7 @@ void TXssIdleMonitor::BecameActive() {
 void TXssIdleMonitor::Poll() {
     unsigned long idle = 0;
     bool suspended = false;
-    if (!FDisplay.Query(idle, suspended)) {
-        if (OnLost) {
-            OnLost();
-        }
+    if (!Query(idle, suspended)) {
         return;
     }
     if (!FIdle) {

@@ -28,6 +28,8 @@ private:
     void MaybeIdle();
     void BecameIdle();
     void BecameActive();
+    // Asks the server for the idle time; when it cannot answer, tells OnLost and answers false.
+    bool Query(unsigned long& idle, bool& suspended);
 
     TXssDisplay FDisplay;
     QTimer FPoll;
