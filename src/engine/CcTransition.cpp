@@ -1,6 +1,7 @@
 #include "engine/CcTransition.h"
 
 #include <algorithm>
+#include <cmath>
 #include <iterator>
 #include <optional>
 
@@ -29,6 +30,15 @@ public:
 private:
     TCanvas& FTarget;
 };
+
+// Makes a bitmap of the given size, keeping the one there is when it can.
+void Reuse(std::unique_ptr<TBitmap>& bitmap, int32_t width, int32_t height) {
+    if (!bitmap) {
+        bitmap = std::make_unique<TBitmap>(width, height);
+    } else {
+        bitmap->SetSize(width, height);
+    }
+}
 
 constexpr int32_t kSlatCount = 20;
 constexpr int32_t kLineCount = TCcTransition::kLineCount;
@@ -161,11 +171,7 @@ void TCcTransition::Begin(TBitmap* source, TCanvas* target, int32_t effect) {
         }
         FActive = Target != nullptr;
         if (FActive && Continuous(Effect)) {
-            if (!FOld) {
-                FOld = std::make_unique<TBitmap>(Width, Height);
-            } else {
-                FOld->SetSize(Width, Height);
-            }
+            Reuse(FOld, Width, Height);
             FOld->Canvas().CopyRect({0, 0, Width, Height}, *Target, {0, 0, Width, Height});
             if (Effect == efPush) {
                 FPushFrom = static_cast<TPushFrom>(FOwnRandom() % 4);
@@ -400,8 +406,8 @@ bool TCcTransition::Blinds(int32_t i) {
     return true;
 }
 
-// The old picture stays as it was and the new one is mixed into it, a little more at each
-// step; the last step leaves the new picture as it is.
+// Each step mixes the old picture and the new one afresh, a little more of the new one each
+// time, in one pass over the pixels; the last step leaves the new picture as it is.
 bool TCcTransition::Crossfade(int32_t i) {
     if (Cancelled) {
         return false;
@@ -410,8 +416,7 @@ bool TCcTransition::Crossfade(int32_t i) {
         DrawAt(0, 0);
         return true;
     }
-    Target->CopyRect({0, 0, Width, Height}, FOld->Canvas(), {0, 0, Width, Height});
-    Target->DrawSmooth(0, 0, Width, Height, *Source, double(i) / FStepCount);
+    Target->DrawMixed({0, 0, Width, Height}, *FOld, *Source, double(i) / FStepCount);
     return true;
 }
 
@@ -459,9 +464,13 @@ bool TCcTransition::ZoomFade(int32_t i) {
     }
     const double t = double(i) / FStepCount;
     const double scale = kZoomFrom + (1 - kZoomFrom) * t;
-    const double w = Width * scale;
-    const double h = Height * scale;
-    Target->CopyRect({0, 0, Width, Height}, FOld->Canvas(), {0, 0, Width, Height});
-    Target->DrawSmooth((Width - w) / 2, (Height - h) / 2, w, h, *Source, t);
+    // Whole pixels with the same margin on both sides: the picture grows by a pixel or more a
+    // frame, and its rectangle only ever grows, so outside it the target still shows the old
+    // picture it showed when the effect began; only the inside is drawn anew.
+    const auto mx = static_cast<int32_t>(std::lround(Width * (1 - scale) / 2));
+    const auto my = static_cast<int32_t>(std::lround(Height * (1 - scale) / 2));
+    const TRect inner{mx, my, Width - mx, Height - my};
+    Target->DrawSmooth(
+        inner.Left, inner.Top, inner.Width(), inner.Height(), *Source, t, FOld.get());
     return true;
 }

@@ -3,10 +3,16 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
+#include <QSemaphore>
+#include <QThreadPool>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <thread>
 
 #include "toolkit/Bitmap.h"
+#include "toolkit/PixelMix.h"
 #include "toolkit/QtColor.h"
 #include "toolkit/QtFont.h"
 
@@ -22,6 +28,39 @@ uint32_t* Row(uchar* bits, qsizetype stride, int y) {
 
 const uint32_t* Row(const uchar* bits, qsizetype stride, int y) {
     return reinterpret_cast<const uint32_t*>(bits + stride * y);
+}
+
+// Below this many pixels a drawing is not worth handing half of to another thread.
+constexpr int64_t kBandArea = 512 * 512;
+
+// Draws rows [top, bottom) of a large area in two bands at once, the lower one on a thread kept
+// for it, and returns when both are drawn; a small area, or one on a machine with a single
+// processor, in one band. Filtered drawing of a whole screen costs several milliseconds a
+// frame, and a frame is due every sixteen.
+void InBands(int top, int bottom, int width, const std::function<void(int, int)>& draw) {
+    static const bool twoProcessors = std::thread::hardware_concurrency() >= 2;
+    if (bottom <= top) {
+        return;
+    }
+    if (!twoProcessors || bottom - top < 2 || int64_t(bottom - top) * width < kBandArea) {
+        draw(top, bottom);
+        return;
+    }
+    // Made once and never destroyed: it may be needed until the process ends.
+    static QThreadPool* const pool = [] {
+        auto* made = new QThreadPool;
+        made->setMaxThreadCount(1);
+        made->setExpiryTimeout(-1);
+        return made;
+    }();
+    const int middle = top + (bottom - top) / 2;
+    QSemaphore lowerDrawn;
+    pool->start([&] {
+        draw(middle, bottom);
+        lowerDrawn.release();
+    });
+    draw(top, middle);
+    lowerDrawn.acquire();
 }
 
 // Narrows the destination span [lo, hi) to the positions d whose source index
@@ -194,17 +233,47 @@ void TCanvas::StretchDraw(const TRect& r, const TBitmap& graphic) {
     }
 }
 
-void TCanvas::DrawSmooth(
-    double x, double y, double w, double h, const TBitmap& graphic, double opacity) {
+void TCanvas::DrawSmooth(double x,
+                         double y,
+                         double w,
+                         double h,
+                         const TBitmap& graphic,
+                         double opacity,
+                         const TBitmap* under) {
     if (!Drawable() || graphic.Image().isNull() || !(w > 0) || !(h > 0) || !(opacity > 0)) {
         return;
     }
-    {
-        QPainter painter(FImage);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.setOpacity(std::min(opacity, 1.0));
-        painter.drawImage(QRectF(x, y, w, h), graphic.Image());
-    }
+    const QImage& source = graphic.Image();
+    uchar* bits = FImage->bits();
+    const qsizetype stride = FImage->bytesPerLine();
+    const int width = FImage->width();
+    const QImage::Format format = FImage->format();
+    const int top = std::clamp(static_cast<int>(std::floor(y)), 0, FImage->height());
+    const int bottom = std::clamp(static_cast<int>(std::ceil(y + h)), top, FImage->height());
+    // The columns `under` gives, where it is as large as the canvas there.
+    const QImage* below = under && under->Image().depth() == 32 ? &under->Image() : nullptr;
+    const int left = std::clamp(static_cast<int>(std::floor(x)), 0, width);
+    const int right = std::clamp(static_cast<int>(std::ceil(x + w)), left, width);
+    const int underRight = below ? std::min(right, below->width()) : left;
+    const int underBottom = below ? std::min(bottom, below->height()) : top;
+    // A few rows at a time, so that the rows `under` gave are still in the processor's cache
+    // when the graphic is mixed into them.
+    constexpr int kChunkRows = 32;
+    InBands(top, bottom, width, [&](int from, int to) {
+        for (int first = from; first < to; first += kChunkRows) {
+            const int last = std::min(first + kChunkRows, to);
+            for (int row = first; row < std::min(last, underBottom) && left < underRight; ++row) {
+                std::memcpy(Row(bits, stride, row) + left,
+                            Row(below->constBits(), below->bytesPerLine(), row) + left,
+                            static_cast<size_t>(underRight - left) * sizeof(uint32_t));
+            }
+            QImage band(bits + first * stride, width, last - first, stride, format);
+            QPainter painter(&band);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.setOpacity(std::min(opacity, 1.0));
+            painter.drawImage(QRectF(x, y - first, w, h), source);
+        }
+    });
     const TRect changed = TRect{static_cast<int>(std::floor(x)),
                                 static_cast<int>(std::floor(y)),
                                 static_cast<int>(std::ceil(x + w)),
@@ -213,6 +282,34 @@ void TCanvas::DrawSmooth(
     if (!changed.IsEmpty()) {
         Changed(changed);
     }
+}
+
+void TCanvas::DrawMixed(const TRect& r, const TBitmap& from, const TBitmap& to, double amount) {
+    const QImage& a = from.Image();
+    const QImage& b = to.Image();
+    if (!Drawable() || a.depth() != 32 || b.depth() != 32) {
+        return;
+    }
+    const TRect c = r.Intersected(ClipRect())
+                        .Intersected({0, 0, a.width(), a.height()})
+                        .Intersected({0, 0, b.width(), b.height()});
+    if (c.IsEmpty()) {
+        return;
+    }
+    const auto weight = static_cast<uint32_t>(std::lround(std::clamp(amount, 0.0, 1.0) * 256));
+    // bits() first: it may detach this image from a copy that a graphic shares.
+    uchar* out = FImage->bits();
+    const qsizetype stride = FImage->bytesPerLine();
+    InBands(c.Top, c.Bottom, c.Width(), [&](int from, int to) {
+        for (int y = from; y < to; ++y) {
+            MixPixels(Row(a.constBits(), a.bytesPerLine(), y) + c.Left,
+                      Row(b.constBits(), b.bytesPerLine(), y) + c.Left,
+                      Row(out, stride, y) + c.Left,
+                      static_cast<size_t>(c.Width()),
+                      weight);
+        }
+    });
+    Changed(c);
 }
 
 void TCanvas::DrawOver(int x, int y, const QImage& overlay) {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPainter>
+#include <cmath>
 #include <vector>
 
 #include "support/RecordingCanvas.h"
@@ -293,4 +295,75 @@ TEST(BitmapSize, SmallerSizeKeepsTheBuffer) {
     b.SetSize(4, 4);
     EXPECT_NE(b.Image().constBits(), held.constBits());
     EXPECT_EQ(held.width(), 5);
+}
+
+// Every channel of every pixel lies within a unit of its exact mix, at the ends exactly the
+// picture; at widths that do and do not fill whole vectors of the mixing loop, and clipped to the
+// smaller picture.
+TEST(CanvasMix, EachChannelInProportionClippedToBothPictures) {
+    for (int w : {1, 7, 8, 9, 33}) {
+        for (double amount : {0.0, 0.25, 0.5, 0.8, 1.0}) {
+            TBitmap from(w, 3), to(w + 2, 2);
+            Paint(from);
+            for (int y = 0; y < 2; ++y) {
+                for (int x = 0; x < w + 2; ++x) {
+                    to.SetPixel(x, y, RGBColor(255 - x, 0, 3 * y));
+                }
+            }
+            TRecordingCanvas c(w + 1, 4);
+            c.DrawMixed(Rect(-1, 0, w + 5, 9), from, to, amount);
+            ASSERT_EQ(c.ChangedRects.size(), 1u);
+            EXPECT_EQ(c.ChangedRects[0], Rect(0, 0, w, 2));
+            for (int y = 0; y < 4; ++y) {
+                for (int x = 0; x < w + 1; ++x) {
+                    const TColor got = c.Pixel(x, y);
+                    if (x >= w || y >= 2) {
+                        ASSERT_EQ(got, Black) << w << " " << x << "," << y;
+                        continue;
+                    }
+                    const TColor a = from.Pixels(x, y), b = to.Pixels(x, y);
+                    if (amount == 0 || amount == 1) {
+                        ASSERT_EQ(got, amount == 0 ? a : b);
+                    }
+                    auto near = [&](int ca, int cb, int cg) {
+                        return std::abs(ca + (cb - ca) * amount - cg) <= 1;
+                    };
+                    ASSERT_TRUE(near(ColorRed(a), ColorRed(b), ColorRed(got)) &&
+                                near(ColorGreen(a), ColorGreen(b), ColorGreen(got)) &&
+                                near(ColorBlue(a), ColorBlue(b), ColorBlue(got)))
+                        << w << " " << amount << " " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+// A screen-sized drawing is split between two threads by rows: the result is the one drawing of
+// the whole, with no seam where the halves meet, and a mix fills both halves.
+TEST(CanvasBands, ScreenSizedDrawingIsOneDrawing) {
+    const int w = 800, h = 700;
+    TBitmap graphic(w / 2, h / 2), under(w, h);
+    Paint(graphic);
+    Paint(under);
+    for (const TBitmap* below : std::vector<const TBitmap*>{nullptr, &under}) {
+        QImage want(w, h, QImage::Format_RGB32);
+        want.fill(0xFF000000u);
+        if (below) {
+            QPainter(&want).drawImage(
+                QRect(10, 20, w - 30, h - 30), under.Image(), QRect(10, 20, w - 30, h - 30));
+        }
+        {
+            QPainter painter(&want);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.setOpacity(0.6);
+            painter.drawImage(QRectF(10, 20, w - 30, h - 30), graphic.Image());
+        }
+        TRecordingCanvas c(w, h);
+        c.DrawSmooth(10, 20, w - 30, h - 30, graphic, 0.6, below);
+        EXPECT_EQ(*c.Image(), want) << (below ? "over under" : "over the canvas");
+    }
+    TBitmap plain(w, h);
+    TRecordingCanvas c(w, h);
+    c.DrawMixed(Rect(0, 0, w, h), plain, under, 1);
+    EXPECT_EQ(*c.Image(), under.Image());
 }
