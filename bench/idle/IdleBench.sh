@@ -60,12 +60,13 @@ waiting
 for round in 1 2 3 4 5; do
     xdotool mousemove_relative 1 1
     input=$(now)
-    shown=$("$build/bench/idle/bench_idle_probe" appear)
+    read -r first centre < <("$build/bench/idle/bench_idle_probe" appear)
     sleep 0.5
     xdotool mousemove_relative 1 1
     moved=$(now)
     gone=$("$build/bench/idle/bench_idle_probe" vanish)
-    echo "  round $round: idle reached -> picture $((shown - input - 2000)) ms," \
+    echo "  round $round: idle reached -> first picture $((first - input - 2000)) ms" \
+        "(its centre $((centre - input - 2000)) ms)," \
         "input -> show gone $((gone - moved)) ms"
 done
 "${as_user[@]}" "$work/show.run" --uninstall >/dev/null
@@ -81,29 +82,61 @@ until ls "$XDG_RUNTIME_DIR"/sway-ipc.* &>/dev/null && [[ -e $XDG_RUNTIME_DIR/way
     sleep 0.1
 done
 export WAYLAND_DISPLAY=wayland-1 SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*) XDG_SESSION_TYPE=wayland
-# A view (a node with a process) in the full-screen state.
-fullscreen() {
-    "${as_user[@]}" swaymsg -t get_tree | python3 -c '
-import json, sys
-def views(node):
-    yield node
-    for child in node.get("nodes", []) + node.get("floating_nodes", []):
-        yield from views(child)
-sys.exit(0 if any(n.get("pid") and n.get("fullscreen_mode") == 1 for n in views(json.load(sys.stdin))) else 1)'
+# The compositor's window events, each line "ms change fullscreen_mode" as it reads them.
+"${as_user[@]}" swaymsg -m -t subscribe '["window"]' 2>/dev/null | python3 -u -c '
+import json, sys, time
+decoder, text = json.JSONDecoder(), ""
+for line in sys.stdin:
+    text += line
+    while text.strip():
+        try:
+            event, end = decoder.raw_decode(text.lstrip())
+        except ValueError:
+            break
+        text = text.lstrip()[end:]
+        print(int(time.time() * 1000), event["change"], event["container"].get("fullscreen_mode"))
+' >"$work/events" &
+pids+=($!)
+# Screenshots (grim, as fast as it goes) until a point of a grid over the screen shows one of
+# the pictures; prints that moment.
+first_picture() {
+    python3 -c '
+import subprocess, sys, time
+while True:
+    shot = subprocess.run(["grim", "-t", "ppm", "-"], capture_output=True).stdout
+    if shot:
+        head = shot.split(b"\n", 3)
+        width, height = map(int, head[1].split())
+        pixels = head[3]
+        for y in range(4, height, 8):
+            for x in range(4, width, 8):
+                p = pixels[3 * (y * width + x):3 * (y * width + x) + 3]
+                if p in (b"\xff\x00\x00", b"\x00\x00\xff"):
+                    print(int(time.time() * 1000))
+                    sys.exit(0)
+'
+}
+# Waits for the first event matching a pattern after line `from`, prints its moment.
+event_after() {
+    local from=$1 pattern=$2
+    until tail -n +"$((from + 1))" "$work/events" | grep -q -- "$pattern"; do sleep 0.005; done
+    tail -n +"$((from + 1))" "$work/events" | grep -m1 -- "$pattern" | cut -d' ' -f1
 }
 waiting
 "${as_user[@]}" "$work/show.run" --install --idle-after 2 >/dev/null
 for round in 1 2 3 4 5; do
+    seen=$(wc -l <"$work/events")
     "${as_user[@]}" swaymsg seat seat0 cursor move 1 1 >/dev/null
     input=$(now)
-    until fullscreen; do sleep 0.005; done
-    shown=$(now)
+    shown=$(event_after "$seen" ' 1$')
+    pictured=$(first_picture)
     sleep 0.5
+    seen=$(wc -l <"$work/events")
     "${as_user[@]}" swaymsg seat seat0 cursor move 1 1 >/dev/null
     moved=$(now)
-    while fullscreen; do sleep 0.005; done
-    gone=$(now)
+    gone=$(event_after "$seen" ' close ')
     echo "  round $round: idle reached -> full screen $((shown - input - 2000)) ms," \
+        "first picture $((pictured - input - 2000)) ms (screenshots)," \
         "input -> show gone $((gone - moved)) ms"
 done
 "${as_user[@]}" "$work/show.run" --uninstall >/dev/null
