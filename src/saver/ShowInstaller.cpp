@@ -147,16 +147,32 @@ class TEditLock {
 public:
     explicit TEditLock(const fs::path& path) {
         std::error_code ec;
-        fs::create_directories(path.parent_path(), ec);
-        FFd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        int error = errno;
-        while (FFd >= 0 && ::flock(FFd, LOCK_EX) != 0) {
+        int error = 0;
+        // The last uninstall removes the lock file: one that was removed while this process
+        // waited for it locks nothing, so it opens the one the path names now.
+        while (FFd < 0) {
+            fs::create_directories(path.parent_path(), ec);
+            FFd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
             error = errno;
-            if (error != EINTR) {
+            while (FFd >= 0 && ::flock(FFd, LOCK_EX) != 0) {
+                error = errno;
+                if (error != EINTR) {
+                    ::close(FFd);
+                    FFd = -1;
+                }
+            }
+            if (FFd < 0) {
+                break;
+            }
+            struct stat locked {
+            }, named{};
+            if (::fstat(FFd, &locked) != 0 || ::stat(path.c_str(), &named) != 0 ||
+                locked.st_ino != named.st_ino || locked.st_dev != named.st_dev) {
                 ::close(FFd);
                 FFd = -1;
             }
         }
+        FPath = path;
         if (FFd < 0) {
             throw std::runtime_error("无法锁定 “" + path.string() + "”：" +
                                      FileErrorReason(error, true));
@@ -166,8 +182,24 @@ public:
     TEditLock(const TEditLock&) = delete;
     TEditLock& operator=(const TEditLock&) = delete;
 
+    // Once no show is left in the lock's folder, removes the lock, the folder and the one above
+    // it (ours too) when that is empty now: the last uninstall leaves nothing behind.
+    void RemoveIfLast() {
+        std::error_code ec;
+        const fs::path folder = FPath.parent_path();
+        for (const auto& entry : fs::directory_iterator(folder, ec)) {
+            if (entry.path() != FPath) {
+                return;
+            }
+        }
+        if (!ec && fs::remove(FPath, ec) && fs::remove(folder, ec)) {
+            fs::remove(folder.parent_path(), ec);  // fails, as it should, while not empty
+        }
+    }
+
 private:
     int FFd = -1;
+    fs::path FPath;
 };
 
 // A path as one argument of a desktop entry's Exec line.
@@ -480,6 +512,7 @@ std::string TShowInstaller::Uninstall() {
                                  FileErrorReason(ec.value(), true));
     }
     Watcher().Remove(Name());
+    lock.RemoveIfLast();
     return installed ? "已卸载屏幕保护 “" + Title() + "”。"
                      : "屏幕保护 “" + Title() + "” 没有安装。";
 }

@@ -346,7 +346,7 @@ TEST_F(RootOnlyTest, TheDaemonPlaysTheInstalledShow) {
 }
 
 // The installer run several times at once, as from a file manager's multiple selection: every
-// show is in the file afterwards, and every uninstall takes its own out.
+// show is in the file afterwards, and every uninstall takes its own out, the last one the rest.
 TEST_F(RootOnlyTest, InstallsStartedTogetherKeepEveryShow) {
     QStringList shows;
     for (int i = 0; i < 6; ++i) {
@@ -368,4 +368,6 @@ TEST_F(RootOnlyTest, InstallsStartedTogetherKeepEveryShow) {
     const auto removed = Shell("ACTION=--uninstall; " + together);
     EXPECT_EQ(removed.Output.count("已卸载屏幕保护"), 6) << removed.Output.toStdString();
     EXPECT_FALSE(QFile::exists(config));
+    // The last one out takes the shared lock and folders along; the others never lost a turn.
+    EXPECT_FALSE(QFileInfo::exists(FDir.filePath("home/data/kavro")));
 }
