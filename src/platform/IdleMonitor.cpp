@@ -27,8 +27,6 @@ bool HasSessionBus() {
     return runtime && *runtime && access((std::string(runtime) + "/bus").c_str(), F_OK) == 0;
 }
 
-namespace {}  // namespace
-
 std::unique_ptr<TIdleMonitor> OpenSessionIdleMonitor(uint32_t idleMs) {
     std::unique_ptr<TIdleMonitor> monitor;
     auto tryOne = [&](std::unique_ptr<TIdleMonitor> candidate) {

@@ -1,8 +1,8 @@
 #pragma once
 
 // Private display servers for one test, each run as an ordinary user when the tests run as
-// root (compositors and the screensaver daemon refuse root): a plain X server and a headless
-// sway with two outputs side by side.
+// root (compositors and the screensaver daemon refuse root): a plain X server, a headless
+// sway with two outputs side by side, headless mutter and headless KWin.
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -407,6 +407,121 @@ private:
     const TSessionUser& FUser;
     std::unique_ptr<QProcess> FProcess;
     QString FBus;
+};
+
+// Headless KWin 5.27 (KDE's compositor, `--virtual`, one 640 × 480 output) on a private session
+// bus, with its screen locker's org.freedesktop.ScreenSaver. Its program carries a file
+// capability that a container may refuse to grant, so a plain copy of it is run.
+class TKWin {
+public:
+    explicit TKWin(const TSessionUser& user) : FUser(user) {
+        const QString kwin = QStandardPaths::findExecutable("kwin_wayland");
+        if (kwin.isEmpty() || !HasProgram("dbus-run-session") || !HasProgram("gdbus")) {
+            return;
+        }
+        const QString copy = user.Folder + "/kwin_wayland";
+        QFile::copy(kwin, copy);
+        QFile::setPermissions(copy, QFile::Permissions(0x7755));
+        FLog = user.Folder + "/kwin.log";
+        const QString run = user.Folder + "/run";
+        FProcess =
+            StartAs(user,
+                    user.Env(),
+                    "dbus-run-session",
+                    {"--",
+                     "sh",
+                     "-c",
+                     "echo \"$DBUS_SESSION_BUS_ADDRESS\" > \"$XDG_RUNTIME_DIR/bus-address\"; "
+                     "echo $$ > \"$XDG_RUNTIME_DIR/kwin.pid\"; exec \"$0\" --virtual "
+                     "--socket wayland-k --width 640 --height 480 > \"$1\" 2>&1",
+                     copy,
+                     FLog});
+        Running = Within(20000, [&] {
+            QFile address(run + "/bus-address");
+            if (address.open(QIODevice::ReadOnly)) {
+                FBus = QString::fromUtf8(address.readAll()).trimmed();
+            }
+            return !FBus.isEmpty() && QFile::exists(run + "/wayland-k") &&
+                   Call("org.freedesktop.ScreenSaver",
+                        "/ScreenSaver",
+                        "org.freedesktop.ScreenSaver.GetActive",
+                        {})
+                           .Code == 0;
+        });
+    }
+    ~TKWin() {
+        QFile pid(FUser.Folder + "/run/kwin.pid");
+        if (pid.open(QIODevice::ReadOnly)) {
+            const int id = pid.readAll().trimmed().toInt();
+            if (id > 1) {
+                kill(id, SIGTERM);
+            }
+        }
+        if (FProcess && !FProcess->waitForFinished(5000)) {
+            FProcess->kill();
+            FProcess->waitForFinished(2000);
+        }
+    }
+    QProcessEnvironment Env() const {
+        QProcessEnvironment env = FUser.Env();
+        env.insert("WAYLAND_DISPLAY", "wayland-k");
+        env.insert("XDG_SESSION_TYPE", "wayland");
+        env.insert("XDG_CURRENT_DESKTOP", "KDE");
+        env.insert("DBUS_SESSION_BUS_ADDRESS", FBus);
+        return env;
+    }
+    TRunResult Call(const QString& dest,
+                    const QString& path,
+                    const QString& method,
+                    const QStringList& args) const {
+        return RunAs(
+            FUser,
+            Env(),
+            "gdbus",
+            QStringList{
+                "call", "--session", "--dest", dest, "--object-path", path, "--method", method} +
+                args);
+    }
+    // What stands for input: the screen locker tells the compositor the user is active.
+    void Activity() const {
+        Call("org.freedesktop.ScreenSaver",
+             "/ScreenSaver",
+             "org.freedesktop.ScreenSaver.SimulateUserActivity",
+             {});
+    }
+    // Whether a window of the saver program is in the compositor's full-screen state: a KWin
+    // script lists the windows into the compositor's log.
+    bool SaverFullScreen() {
+        const QString mark = QString("kavro-%1").arg(++FAsked);
+        const QString script = FUser.Folder + "/" + mark + ".js";
+        QFile file(script);
+        file.open(QIODevice::WriteOnly);
+        file.write(("for (const w of workspace.clientList()) print('" + mark +
+                    " ' + w.resourceClass + ' ' + w.fullScreen);\n")
+                       .toUtf8());
+        file.close();
+        QFile::setPermissions(script, QFile::Permissions(0x7444));
+        Call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting.loadScript", {script, mark});
+        Call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting.start", {});
+        bool fullScreen = false;
+        Within(1000, [&] {
+            QFile log(FLog);
+            log.open(QIODevice::ReadOnly);
+            const QString text = QString::fromUtf8(log.readAll());
+            fullScreen = text.contains(mark + " kavro-saver true");
+            return text.contains(mark + " ");
+        });
+        Call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting.unloadScript", {mark});
+        return fullScreen;
+    }
+    bool Running = false;
+
+private:
+    const TSessionUser& FUser;
+    std::unique_ptr<QProcess> FProcess;
+    QString FBus;
+    QString FLog;
+    int FAsked = 0;
 };
 
 // Whether a process runs whose command line holds `part` (plain mutter gives no screenshots:

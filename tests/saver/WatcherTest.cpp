@@ -14,6 +14,8 @@ struct TSession {
     QProcessEnvironment Env;
     std::function<bool()> ShowVisible;
     std::function<void()> Activity;
+    // The idle source the watcher should choose there.
+    QString Source;
 };
 
 class WatcherTest : public testing::Test {
@@ -39,7 +41,8 @@ protected:
         EXPECT_TRUE(installed.Output.contains("闲置 3 秒后开始放映"))
             << installed.Output.toStdString();
         const QString status = Status(session);
-        EXPECT_TRUE(status.contains("watcher: running")) << status.toStdString();
+        EXPECT_TRUE(status.contains("watcher: running (" + session.Source + ")"))
+            << status.toStdString();
         EXPECT_TRUE(status.contains("idle-after: 3\n")) << status.toStdString();
         EXPECT_TRUE(status.contains("playing: no")) << status.toStdString();
 
@@ -57,7 +60,8 @@ protected:
         EXPECT_TRUE(Status(session).contains("watcher: not running"));
         // Nothing comes any more, however long the user stays away.
         EXPECT_FALSE(Within(4500, [&] { return session.ShowVisible(); }));
-        EXPECT_FALSE(QDir(User->Home() + "/.config").exists());
+        // The autostart entry and its folder are gone (a compositor may keep its own settings).
+        EXPECT_FALSE(QDir(User->Home() + "/.config/autostart").exists());
     }
 
     QTemporaryDir FDir;
@@ -76,7 +80,8 @@ TEST_F(WatcherTest, SwayIdleProtocol) {
                      [&] { return sway.FullScreenOutputs().size() == 2; },
                      [&] {
                          sway.Msg({"seat", "seat0", "cursor", "move", "5", "5"});
-                     }};
+                     },
+                     "org_kde_kwin_idle"};
     IdleShowComesAndGoes(session);
 }
 
@@ -95,7 +100,8 @@ TEST_F(WatcherTest, PlainXServer) {
                      },
                      [&] {
                          RunProgram("xdotool", {"mousemove_relative", "1", "1"}, x.Env());
-                     }};
+                     },
+                     "IDLETIME"};
     IdleShowComesAndGoes(session);
 }
 
@@ -105,7 +111,22 @@ TEST_F(WatcherTest, GnomeIdleMonitor) {
         GTEST_SKIP() << "headless mutter cannot start here (are mutter and dbus installed?)";
     }
     const QString play = "kavro-saver --play " + User->Home();
-    TSession session{
-        mutter.Env(), [&] { return ProcessRuns(play); }, [&] { mutter.ResetIdletime(); }};
+    TSession session{mutter.Env(),
+                     [&] { return ProcessRuns(play); },
+                     [&] { mutter.ResetIdletime(); },
+                     "org.gnome.Mutter.IdleMonitor"};
+    IdleShowComesAndGoes(session);
+}
+
+TEST_F(WatcherTest, KdeIdleNotifier) {
+    TKWin kwin(*User);
+    if (!kwin.Running) {
+        GTEST_SKIP() << "headless KWin cannot start here (is the package kwin-wayland installed?)";
+    }
+    TSession session{kwin.Env(),
+                     [&] { return kwin.SaverFullScreen(); },
+                     [&] { kwin.Activity(); },
+                     "ext_idle_notifier_v1"};
+    EXPECT_TRUE(Status(session).contains("desktop: KDE")) << Status(session).toStdString();
     IdleShowComesAndGoes(session);
 }
