@@ -1,0 +1,22 @@
+#pragma once
+
+#include <vector>
+
+#include "platform/WindowIdleInhibitor.h"
+
+// Records the windows held until they are released.
+class TRecordingWindowIdleInhibitor : public TWindowIdleInhibitor {
+public:
+    bool Hold(QWindow& window) override {
+        Held.push_back(&window);
+        return true;
+    }
+    void Release() override {
+        if (!Held.empty()) {
+            ++Releases;
+        }
+        Held.clear();
+    }
+    std::vector<QWindow*> Held;
+    int Releases = 0;
+};
