@@ -11,12 +11,6 @@ public:
         Held.push_back(&window);
         return true;
     }
-    void Release() override {
-        if (!Held.empty()) {
-            ++Releases;
-        }
-        Held.clear();
-    }
+    void Release() override { Held.clear(); }
     std::vector<QWindow*> Held;
-    int Releases = 0;
 };
