@@ -96,6 +96,7 @@ TEST_P(SwayKeepOnTest, TheShowHoldsSwaysIdleOff) {
     // A key still ends the show (the keyboard is given a moment to reach its window first).
     RunAs(*User, sway.Env(), "wtype", {"-s", "500", "a"});
     EXPECT_TRUE(Within(3000, [&] { return !Playing() && sway.FullScreenOutputs().isEmpty(); }));
+    EXPECT_TRUE(Within(8000, [&] { return Playing(); })) << "next idle";
 }
 
 INSTANTIATE_TEST_SUITE_P(Minutes, SwayKeepOnTest, testing::Values(1, 0));
