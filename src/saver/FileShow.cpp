@@ -15,6 +15,7 @@
 #include "pack/InstallerReader.h"
 #include "platform/SdlMediaControl.h"
 #include "platform/SdlWavePlayer.h"
+#include "saver/KeepScreenOn.h"
 #include "saver/ScreenOrder.h"
 #include "toolkit/QtFrameClock.h"
 #include "toolkit/QtScreen.h"
@@ -121,7 +122,7 @@ struct TScreenShow {
 
 }  // namespace
 
-std::string PlayShowFullScreen(const TInstallerReader& reader, bool quiet) {
+std::string PlayShowFullScreen(const TInstallerReader& reader, bool quiet, TKeepScreenOn* keepOn) {
     std::string failure;
     try {
         TSaverSettings settings = reader.Settings();
@@ -184,6 +185,9 @@ std::string PlayShowFullScreen(const TInstallerReader& reader, bool quiet) {
             };
             show.Form->OnEnded = endAll;
             show.Form->ShowSaver();
+            if (keepOn && show.Form->windowHandle()) {
+                keepOn->Add(*show.Form->windowHandle());
+            }
             shows.push_back(std::move(show));
         };
         // The primary display first: its show has the sound.

@@ -6,6 +6,7 @@
 #include "toolkit/Picture.h"
 
 class TInstallerReader;
+class TKeepScreenOn;
 
 // A slide show of the pictures inside an installer file, read from the file one at a time as
 // the show asks for them; the sound is a file on disk (see TSoundFile), or none.
@@ -53,6 +54,9 @@ private:
 };
 
 // Plays the file's show full screen in a window of its own until a key or the second mouse
-// movement, with its sound unless quiet; answers why it could not, or empty. Needs a
+// movement, with its sound unless quiet; answers why it could not, or empty. Each of its windows
+// is given to keepOn, when there is one, to hold the desktop's blanking off. Needs a
 // QApplication.
-std::string PlayShowFullScreen(const TInstallerReader& reader, bool quiet = false);
+std::string PlayShowFullScreen(const TInstallerReader& reader,
+                               bool quiet = false,
+                               TKeepScreenOn* keepOn = nullptr);

@@ -39,7 +39,14 @@ void TIdleWatcher::Idle() {
     }
     const std::optional<TShowCommand> show =
         FServices.CurrentShow ? FServices.CurrentShow() : std::nullopt;
-    if (!show || !FServices.Show.Start(show->Program, show->Args)) {
+    if (!show) {
+        return;
+    }
+    std::vector<std::string> args = show->Args;
+    if (FKeepOnMinutes > 0 && FServices.ShowKeepsScreenOn) {
+        args.insert(args.end(), {"--keep-screen-on", std::to_string(FKeepOnMinutes)});
+    }
+    if (!FServices.Show.Start(show->Program, args)) {
         return;
     }
     if (FKeepOnMinutes > 0 && FServices.Inhibitor &&

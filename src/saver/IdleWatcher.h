@@ -21,8 +21,8 @@ struct TShowCommand {
 
 // The watcher's logic: when the session says the user is idle it starts the current show as a
 // child process, and when input comes it ends it. It starts nothing while another screensaver
-// host runs, and, asked to keep the screen on, holds the session's inhibitor while the show
-// plays, for at most the given minutes.
+// host runs, and, asked to keep the screen on, holds the session's inhibitor (or has the show
+// hold it) while the show plays, for at most the given minutes.
 class TIdleWatcher {
 public:
     struct TServices {
@@ -34,6 +34,10 @@ public:
         std::function<bool()> HostRunning;
         // The show to play now; none when nothing is installed any more.
         std::function<std::optional<TShowCommand>()> CurrentShow;
+        // Whether only the show's own windows can hold the session's blanking off (a Wayland
+        // compositor's idle inhibitor belongs to a surface): the show is then told to, for the
+        // keep-on minutes, on its command line.
+        bool ShowKeepsScreenOn = false;
     };
 
     TIdleWatcher(const TServices& services, int keepScreenOnMinutes);

@@ -8,6 +8,9 @@ const char SaverUsage[] =
     "                                                 (play inside xscreensaver's window)\n"
     "  kavro-saver --play FILE                        全屏放映，按键或移动鼠标结束\n"
     "                                                 (play full screen until a key)\n"
+    "      [--keep-screen-on MINUTES]                 放映时最多这么多分钟不让桌面黑屏锁屏\n"
+    "                                                 (hold the desktop's blanking and lock\n"
+    "                                                 off for at most MINUTES of show)\n"
     "  kavro-saver --watch                            闲置时放映当前安装的屏保\n"
     "                                                 (the idle watcher: play the current\n"
     "                                                 installed show when the user is idle)\n"
@@ -58,6 +61,16 @@ TSaverArgs ParseSaverArgs(const std::vector<std::string>& args, const char* envi
             }
             play = true;
             result.File = args[++i];
+        } else if (a == "--keep-screen-on") {
+            char* end = nullptr;
+            const long minutes =
+                i + 1 < args.size() ? std::strtol(args[i + 1].c_str(), &end, 10) : 0;
+            if (!end || end == args[i + 1].c_str() || *end != '\0' || minutes < 1 ||
+                minutes > 1440) {
+                return invalid(a + " 需要 1 到 1440 之间的分钟数 (needs minutes, 1 to 1440)");
+            }
+            result.KeepScreenOnMinutes = static_cast<int>(minutes);
+            ++i;
         } else if (!a.empty() && a[0] == '-') {
             return invalid("未知的参数 (unknown argument): " + a);
         } else if (result.File.empty()) {
@@ -70,6 +83,9 @@ TSaverArgs ParseSaverArgs(const std::vector<std::string>& args, const char* envi
         return invalid("--play 不能与 --root 或 --window-id 同用");
     }
     const bool hosted = root || windowGiven || (environmentWindow && *environmentWindow);
+    if (result.KeepScreenOnMinutes > 0 && !play && hosted) {
+        return invalid("--keep-screen-on 只能在全屏放映时用 (only when playing full screen)");
+    }
     if (play || !hosted) {
         result.Mode = TSaverArgs::Play;
         return result;

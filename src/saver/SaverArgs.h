@@ -14,12 +14,14 @@ struct TSaverArgs {
     bool Preview = false;
     // The show file; empty for the one installed beside the program.
     std::string File;
+    // Play: the minutes for which the show's windows hold the desktop's blanking off; 0 none.
+    int KeepScreenOnMinutes = 0;
     std::string Error;
 };
 
-// Accepts --root, -root, --window-id ID, -window-id ID, --play FILE, --help, -h and one show
-// file; environmentWindow is XSCREENSAVER_WINDOW's value or null. Without a window the show
-// plays full screen in a window of its own.
+// Accepts --root, -root, --window-id ID, -window-id ID, --play FILE, --keep-screen-on MINUTES
+// (playing only), --help, -h and one show file; environmentWindow is XSCREENSAVER_WINDOW's value or
+// null. Without a window the show plays full screen in a window of its own.
 TSaverArgs ParseSaverArgs(const std::vector<std::string>& args, const char* environmentWindow);
 
 extern const char SaverUsage[];

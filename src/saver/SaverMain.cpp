@@ -22,7 +22,9 @@
 #include "pack/InstallerReader.h"
 #include "platform/SdlMediaControl.h"
 #include "platform/SdlWavePlayer.h"
+#include "platform/WaylandIdleInhibitor.h"
 #include "saver/FileShow.h"
+#include "saver/KeepScreenOn.h"
 #include "saver/SaverArgs.h"
 #include "saver/SaverHost.h"
 #include "saver/ScreenOrder.h"
@@ -238,7 +240,16 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (args.Mode == TSaverArgs::Play) {
-        const std::string failure = PlayShowFullScreen(reader);
+        // The idle watcher asks for this where only a window can hold the desktop's blanking
+        // off (a Wayland compositor's idle inhibitor).
+        TWaylandIdleInhibitor inhibitor;
+        TQtTimerFactory keepOnTimers;
+        std::unique_ptr<TKeepScreenOn> keepOn;
+        if (args.KeepScreenOnMinutes > 0) {
+            keepOn = std::make_unique<TKeepScreenOn>(
+                inhibitor, keepOnTimers, static_cast<uint32_t>(args.KeepScreenOnMinutes) * 60000u);
+        }
+        const std::string failure = PlayShowFullScreen(reader, false, keepOn.get());
         if (!failure.empty()) {
             std::fprintf(stderr, "kavro-saver: %s\n", failure.c_str());
             return 1;

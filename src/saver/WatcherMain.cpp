@@ -141,8 +141,12 @@ int main(int argc, char** argv) {
         return TShowCommand{(folder / "kavro-saver").string(),
                             {"--play", (folder / "show.run").string()}};
     };
+    // Without an inhibitor on the session bus a Wayland compositor's belongs to the show's
+    // windows; where the compositor has none the show holds nothing, and says nothing.
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const bool showKeepsScreenOn = !inhibitor && wayland && *wayland;
     const TIdleWatcher::TServices services{
-        *idle, show, timers, inhibitor.get(), XScreensaverRunning, currentShow};
+        *idle, show, timers, inhibitor.get(), XScreensaverRunning, currentShow, showKeepsScreenOn};
     TIdleWatcher watcher(services, state.KeepScreenOnMinutes);
     watcher.OnPlayingChanged = [&](bool playing) { WriteStatus(paths.Status(), source, playing); };
     WriteStatus(paths.Status(), source, false);

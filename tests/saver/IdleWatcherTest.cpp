@@ -21,9 +21,16 @@ struct TWatchCase {
     bool PlayingAtEnd;
     bool HeldAtEnd;
     int Holds;
+    // Only the show's windows can hold the blanking off (a Wayland compositor without an
+    // inhibitor on the session bus); then the session's inhibitor is none.
+    bool ShowKeeps = false;
+    const char* Started = "/s/kavro-saver --play /s/show.run";
 };
 
 class IdleWatcherTest : public testing::TestWithParam<TWatchCase> {};
+
+// The show told to hold the blanking off itself, for the keep-on minutes.
+constexpr const char* Told = "/s/kavro-saver --play /s/show.run --keep-screen-on 10";
 
 TEST_P(IdleWatcherTest, PlaysOnIdleAndEndsOnInput) {
     const TWatchCase& c = GetParam();
@@ -35,14 +42,15 @@ TEST_P(IdleWatcherTest, PlaysOnIdleAndEndsOnInput) {
         idle,
         show,
         timers,
-        &inhibitor,
+        c.ShowKeeps ? nullptr : &inhibitor,
         [&] { return c.HostRunning; },
         [&]() -> std::optional<TShowCommand> {
             if (!c.Installed) {
                 return std::nullopt;
             }
             return TShowCommand{"/s/kavro-saver", {"--play", "/s/show.run"}};
-        }};
+        },
+        c.ShowKeeps};
     TIdleWatcher watcher(services, c.KeepOnMinutes);
     std::vector<bool> changes;
     watcher.OnPlayingChanged = [&](bool playing) { changes.push_back(playing); };
@@ -67,7 +75,7 @@ TEST_P(IdleWatcherTest, PlaysOnIdleAndEndsOnInput) {
     }
     EXPECT_EQ(static_cast<int>(show.Starts.size()), c.Starts);
     for (const std::string& start : show.Starts) {
-        EXPECT_EQ(start, "/s/kavro-saver --play /s/show.run");
+        EXPECT_EQ(start, c.Started);
     }
     EXPECT_EQ(show.Stops, c.Stops);
     EXPECT_EQ(watcher.Playing(), c.PlayingAtEnd);
@@ -98,7 +106,9 @@ INSTANTIATE_TEST_SUITE_P(
         TWatchCase{"KeepOnEndsWithTheShow", "ia", false, true, 10, 1, 1, false, false, 1},
         TWatchCase{"KeepOnTimeUpShowGoesOn", "it", false, true, 10, 1, 0, true, false, 1},
         TWatchCase{"KeepOnAgainNextTime", "itaai", false, true, 10, 2, 1, true, true, 2},
-        TWatchCase{"KeepOffHoldsNothing", "iai", false, true, 0, 2, 1, true, false, 0}),
+        TWatchCase{"KeepOffHoldsNothing", "iai", false, true, 0, 2, 1, true, false, 0},
+        TWatchCase{"ShowIsToldEachTime", "iai", false, true, 10, 2, 1, true, false, 0, true, Told},
+        TWatchCase{"ShowHoldsNothingWhenKeepOff", "i", false, true, 0, 1, 0, true, false, 0, true}),
     [](const testing::TestParamInfo<TWatchCase>& info) { return info.param.Name; });
 
 TEST(IdleWatcherStartTest, AShowThatCannotStartIsNotPlaying) {

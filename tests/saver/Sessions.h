@@ -298,8 +298,8 @@ public:
     int Outputs() const {
         return QJsonDocument::fromJson(Msg({"-t", "get_outputs"}).Output.toUtf8()).array().size();
     }
-    // The views in the compositor's full-screen state, by output name.
-    QStringList FullScreenOutputs() const {
+    // The outputs of the views (programs' windows) of which `holds` is true, by name.
+    QStringList ViewOutputs(const std::function<bool(const QJsonObject& view)>& holds) const {
         QStringList outputs;
         const QJsonObject tree =
             QJsonDocument::fromJson(Msg({"-t", "get_tree"}).Output.toUtf8()).object();
@@ -308,7 +308,7 @@ public:
             if (node["type"].toString() == "output") {
                 output = node["name"].toString();
             }
-            if (node["fullscreen_mode"].toInt() == 1 && node["pid"].toInt() > 0) {
+            if (node["pid"].toInt() > 0 && holds(node)) {
                 outputs << output;
             }
             for (const QString key : {"nodes", "floating_nodes"}) {
@@ -319,6 +319,10 @@ public:
         };
         walk(tree, {});
         return outputs;
+    }
+    // The views in the compositor's full-screen state.
+    QStringList FullScreenOutputs() const {
+        return ViewOutputs([](const QJsonObject& view) { return view["fullscreen_mode"] == 1; });
     }
     // Everything the outputs show, 1280 × 480.
     QImage Screenshot() const {

@@ -35,8 +35,9 @@ protected:
     }
 
     // The whole life of the watcher in one session.
-    void IdleShowComesAndGoes(const TSession& session) {
-        const auto installed = Setup(session, {"--install", "--idle-after", "3"});
+    void IdleShowComesAndGoes(const TSession& session, const QStringList& options = {}) {
+        const auto installed =
+            Setup(session, QStringList{"--install", "--idle-after", "3"} + options);
         ASSERT_EQ(installed.Code, 0) << installed.Output.toStdString();
         EXPECT_TRUE(installed.Output.contains("闲置 3 秒后开始放映"))
             << installed.Output.toStdString();
@@ -69,7 +70,40 @@ protected:
     QString Show;
 };
 
+// Keeping the screen on for 1 minute or 0: sway offers no inhibitor on the session bus, so the
+// show's own windows hold its idle time off.
+class SwayKeepOnTest : public WatcherTest, public testing::WithParamInterface<int> {};
+
 }  // namespace
+
+TEST_P(SwayKeepOnTest, TheShowHoldsSwaysIdleOff) {
+    const int keepOn = GetParam();
+    TSway sway(*User);
+    if (!sway.Running || !HasProgram("swayidle") || !HasProgram("wtype")) {
+        GTEST_SKIP() << "needs headless sway, swayidle and wtype";
+    }
+    const QStringList install = {"--install", "--idle-after", "2", "--keep-screen-on"};
+    ASSERT_EQ(Setup({sway.Env(), {}, {}}, install + QStringList{QString::number(keepOn)}).Code, 0);
+    ASSERT_TRUE(Within(8000, [&] { return Playing() && sway.FullScreenOutputs().size() == 2; }));
+    const auto inhibiting = [&] {
+        return sway.ViewOutputs([](const QJsonObject& view) {
+            return view["idle_inhibitors"]["application"] == "enabled";
+        });
+    };
+    EXPECT_EQ(Within(2000, [&] { return inhibiting().size() == 2; }), keepOn > 0)
+        << inhibiting().join(",").toStdString();
+    // Another client waiting for a second of idle time: held off too, or not.
+    const QString idled = User->Home() + "/idled";
+    auto waiter = StartAs(*User, sway.Env(), "swayidle", {"timeout", "1", "touch " + idled});
+    EXPECT_EQ(Within(3000, [&] { return QFile::exists(idled); }), keepOn == 0);
+    EXPECT_TRUE(Playing());
+    // A key still ends the show (the keyboard is given a moment to reach its window first).
+    RunAs(*User, sway.Env(), "wtype", {"-s", "500", "a"});
+    EXPECT_TRUE(Within(3000, [&] { return !Playing() && sway.FullScreenOutputs().isEmpty(); }));
+    EXPECT_TRUE(Within(8000, [&] { return Playing(); })) << "next idle";
+}
+
+INSTANTIATE_TEST_SUITE_P(Minutes, SwayKeepOnTest, testing::Values(1, 0));
 
 TEST_F(WatcherTest, SwayIdleProtocol) {
     TSway sway(*User);
@@ -110,12 +144,15 @@ TEST_F(WatcherTest, GnomeIdleMonitor) {
     if (!mutter.Running) {
         GTEST_SKIP() << "headless mutter cannot start here (are mutter and dbus installed?)";
     }
+    // Without a session manager the show's windows are to keep the screen on, and mutter lacks
+    // the protocol for it: the show, told to, plays as without.
     const QString play = "kavro-saver --play " + User->Home();
-    TSession session{mutter.Env(),
-                     [&] { return ProcessRuns(play); },
-                     [&] { mutter.ResetIdletime(); },
-                     "org.gnome.Mutter.IdleMonitor"};
-    IdleShowComesAndGoes(session);
+    TSession session{
+        mutter.Env(),
+        [&] { return ProcessRuns(play) && ProcessRuns("show.run --keep-screen-on 1"); },
+        [&] { mutter.ResetIdletime(); },
+        "org.gnome.Mutter.IdleMonitor"};
+    IdleShowComesAndGoes(session, {"--keep-screen-on", "1"});
 }
 
 TEST_F(WatcherTest, KdeIdleNotifier) {
