@@ -167,3 +167,53 @@ TEST_F(WatcherTest, KdeIdleNotifier) {
     EXPECT_TRUE(Status(session).contains("desktop: KDE")) << Status(session).toStdString();
     IdleShowComesAndGoes(session);
 }
+
+// Cinnamon's window manager offers mutter's idle monitor under its own name: a stand-in for it
+// on a private bus, the show on a plain X server.
+TEST_F(WatcherTest, CinnamonIdleMonitor) {
+    TXServer x;
+    if (x.Display.isEmpty() || !HasProgram("dbus-run-session") ||
+        RunProgram("/usr/bin/python3", {"-c", "import gi"}).Code != 0) {
+        GTEST_SKIP() << "needs Xvfb, dbus and Python's gi";
+    }
+    const QString address = User->Folder + "/run/bus-address";
+    QProcessEnvironment env = User->Env();
+    env.insert("DISPLAY", x.Display);
+    auto muffin =
+        StartAs(*User,
+                env,
+                "dbus-run-session",
+                {"--", "/usr/bin/python3", KAVRO_SOURCE_DIR "/tests/saver/FakeMuffin.py", address});
+    ASSERT_TRUE(Within(10000, [&] { return QFile::exists(address); }));
+    QFile file(address);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n');
+    ASSERT_GE(lines.size(), 2);
+    env.insert("DBUS_SESSION_BUS_ADDRESS", lines[0]);
+    env.insert("XDG_CURRENT_DESKTOP", "X-Cinnamon");
+    TXWindow probe(x.Display, 1, 1);
+    TSession session{env,
+                     [&] {
+                         const uint32_t centre = probe.Pixel(320, 240);
+                         return centre == 0xFF0000 || centre == 0x0000FF;
+                     },
+                     [&] {
+                         RunAs(*User,
+                               env,
+                               "gdbus",
+                               {"call",
+                                "--session",
+                                "--dest",
+                                "org.cinnamon.Muffin.IdleMonitor",
+                                "--object-path",
+                                "/org/cinnamon/Muffin/IdleMonitor/Core",
+                                "--method",
+                                "org.cinnamon.Muffin.IdleMonitor.ResetIdletime"});
+                     },
+                     "org.cinnamon.Muffin.IdleMonitor"};
+    EXPECT_TRUE(Status(session).contains("desktop: Cinnamon")) << Status(session).toStdString();
+    IdleShowComesAndGoes(session);
+    // Its end ends the private bus too.
+    kill(lines[1].toInt(), SIGTERM);
+    EXPECT_TRUE(muffin->waitForFinished(5000));
+}
