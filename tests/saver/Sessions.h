@@ -188,18 +188,31 @@ public:
     }
     // The colour at (x, y) as the screen shows it (children included), 0xRRGGBB.
     uint32_t Pixel(int x, int y) {
+        const QImage image = Screenshot({x, y, 1, 1});
+        return image.isNull() ? 0xFFFFFFFF : image.pixel(0, 0) & 0xFFFFFF;
+    }
+    // What the screen shows within r, the whole screen when r is empty.
+    QImage Screenshot(QRect r = {}) {
         xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(FConnection)).data;
-        auto* reply = xcb_get_image_reply(
-            FConnection,
-            xcb_get_image(FConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, x, y, 1, 1, ~0u),
-            nullptr);
+        r = r.isEmpty() ? QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels) : r;
+        auto* reply = xcb_get_image_reply(FConnection,
+                                          xcb_get_image(FConnection,
+                                                        XCB_IMAGE_FORMAT_Z_PIXMAP,
+                                                        screen->root,
+                                                        r.x(),
+                                                        r.y(),
+                                                        r.width(),
+                                                        r.height(),
+                                                        ~0u),
+                                          nullptr);
         if (!reply) {
-            return 0xFFFFFFFF;
+            return {};
         }
-        uint32_t pixel = 0;
-        std::memcpy(&pixel, xcb_get_image_data(reply), 4);
+        // 24 bits in 32 a pixel, as Xvfb's screen has them.
+        const QImage image =
+            QImage(xcb_get_image_data(reply), r.width(), r.height(), QImage::Format_RGB32).copy();
         std::free(reply);
-        return pixel & 0xFFFFFF;
+        return image;
     }
     // The top-level windows that asked for the full-screen state, with their size.
     std::vector<QSize> FullScreenWindows() {

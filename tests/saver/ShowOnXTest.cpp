@@ -1,0 +1,270 @@
+// Shows made with `kavro --create` and played full screen on a plain X server: what the screen
+// shows during effects 21 to 23, at the chosen transition time, with pan and zoom and with the
+// blurred background. The machine may be busy: the screen is sampled as often as it answers and
+// times are compared with room to spare.
+#include <QElapsedTimer>
+#include <QImage>
+#include <QThread>
+#include <algorithm>
+#include <memory>
+
+#include "saver/SaverFixture.h"
+#include "saver/Sessions.h"
+
+namespace {
+
+constexpr QRgb Red = 0xFF0000, Blue = 0x0000FF;
+
+bool Near(QRgb c, QRgb want) {
+    return std::abs(qRed(c) - qRed(want)) + std::abs(qGreen(c) - qGreen(want)) +
+               std::abs(qBlue(c) - qBlue(want)) <=
+           12;
+}
+// Far more red than blue, or the other way round: one picture showing through the other.
+bool Reddish(QRgb c) {
+    return qRed(c) > qBlue(c) + 100 && qGreen(c) < 40;
+}
+bool Bluish(QRgb c) {
+    return qBlue(c) > qRed(c) + 100 && qGreen(c) < 40;
+}
+
+class ShowOnXTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(FDir.isValid());
+        if (X.Display.isEmpty()) {
+            GTEST_SKIP() << "Xvfb cannot start here";
+        }
+        Screen = std::make_unique<TXWindow>(X.Display, 1, 1);
+    }
+    void TearDown() override { Stop(); }
+
+    QString Picture(const QString& name, const QImage& image) {
+        const QString file = FDir.filePath(name);
+        image.save(file);
+        return file;
+    }
+    QString Solid(const QString& name, QColor colour, int w = 64, int h = 48) {
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(colour);
+        return Picture(name, image);
+    }
+    // Makes a show of the pictures with `kavro --create` and the options, and plays it full
+    // screen until Stop.
+    void Play(const QStringList& options, const QStringList& pictures) {
+        Stop();
+        const QString show = FDir.filePath(QStringLiteral("show%1.run").arg(++FShows));
+        const TRunResult made =
+            RunProgram(KAVRO_BUILD_DIR "/kavro",
+                       QStringList{"--create", show} << options << "--" << pictures,
+                       QProcessEnvironment::systemEnvironment(),
+                       60);
+        ASSERT_EQ(made.Code, 0) << made.Output.toStdString();
+        FPlayer = std::make_unique<QProcess>();
+        FPlayer->setProcessEnvironment(X.Env());
+        FPlayer->start(show, {"--play"});
+        ASSERT_TRUE(FPlayer->waitForStarted(5000));
+    }
+    void Stop() {
+        if (FPlayer) {
+            FPlayer->kill();
+            FPlayer->waitForFinished(5000);
+            FPlayer.reset();
+        }
+    }
+    // The screen until pred holds for a screenshot (at most `ms`); that screenshot, or a null one.
+    template <typename F>
+    QImage ShotWhen(int ms, F pred) {
+        QImage shot;
+        return Within(ms, [&] { return pred(shot = Screen->Screenshot()); }) ? shot : QImage();
+    }
+    // How long the screen's centre took from the last sample of one picture's colour to the
+    // first of the other's, for the next three transitions between red and blue, the middle of
+    // the three in milliseconds; Mixed tells whether each passed through colours of both.
+    struct TSpan {
+        double Ms = 0;
+        bool Mixed = true;
+    };
+    TSpan MiddleTransition() {
+        std::vector<double> spans;
+        TSpan result;
+        QElapsedTimer clock;
+        clock.start();
+        bool red = false, pure = false, left = false, mixed = false;
+        double pureAt = 0;
+        while (spans.size() < 3 && clock.elapsed() < 40000) {
+            const QRgb c = Screen->Pixel(320, 240);
+            const double now = clock.nsecsElapsed() / 1e6;
+            if (Near(c, Red) || Near(c, Blue)) {
+                if (pure && left && red != Near(c, Red)) {
+                    spans.push_back(now - pureAt);
+                    result.Mixed = result.Mixed && mixed;
+                }
+                red = Near(c, Red);
+                pure = true;
+                left = mixed = false;
+                pureAt = now;
+            } else {
+                left = true;
+                mixed = mixed || (qRed(c) > 40 && qBlue(c) > 40 && qGreen(c) < 30);
+            }
+            QThread::msleep(5);
+        }
+        std::sort(spans.begin(), spans.end());
+        result.Ms = spans.size() == 3 ? spans[1] : 0;
+        result.Mixed = result.Mixed && spans.size() == 3;
+        return result;
+    }
+
+    QTemporaryDir FDir;
+    TXServer X;
+    std::unique_ptr<TXWindow> Screen;
+    std::unique_ptr<QProcess> FPlayer;
+    int FShows = 0;
+};
+
+// Red to blue and back by crossfade: the centre passes through colours of both for about the
+// chosen time, and twice as long at two seconds as at one.
+TEST_F(ShowOnXTest, CrossfadeMixesAtTheCentreForTheChosenTime) {
+    const QStringList pictures = {Solid("r.png", Qt::red), Solid("b.png", Qt::blue)};
+    double ms[3] = {};
+    for (const int seconds : {1, 2}) {
+        Play({"--effects",
+              "21",
+              "--transition-seconds",
+              QString::number(seconds),
+              "--interval",
+              "1",
+              "--size",
+              "fit",
+              "--background",
+              "000000"},
+             pictures);
+        const TSpan span = MiddleTransition();
+        EXPECT_TRUE(span.Mixed) << seconds;
+        EXPECT_GT(span.Ms, 700 * seconds) << seconds;
+        EXPECT_LT(span.Ms, 1600 * seconds) << seconds;
+        ms[seconds] = span.Ms;
+    }
+    EXPECT_GT(ms[2], 1.5 * ms[1]) << ms[1] << " ms, " << ms[2] << " ms";
+    EXPECT_LT(ms[2], 2.6 * ms[1]) << ms[1] << " ms, " << ms[2] << " ms";
+}
+
+class BothPicturesTest : public ShowOnXTest, public testing::WithParamInterface<const char*> {};
+
+// A push and a zoom-fade show the old picture and the new one in one frame: a push side by
+// side, a zoom-fade the old one round the growing new one.
+TEST_P(BothPicturesTest, OneFrameShowsRedAndBlue) {
+    Play({"--effects", GetParam(), "--transition-seconds", "2", "--interval", "1", "--size", "fit"},
+         {Solid("r.png", Qt::red), Solid("b.png", Qt::blue)});
+    const QImage both = ShotWhen(30000, [](const QImage& shot) {
+        int red = 0, blue = 0;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                red += Reddish(shot.pixel(x, y));
+                blue += Bluish(shot.pixel(x, y));
+            }
+        }
+        return red > 1000 && blue > 1000;
+    });
+    EXPECT_FALSE(both.isNull());
+}
+
+INSTANTIATE_TEST_SUITE_P(Effects, BothPicturesTest, testing::Values("22", "23"));
+
+// Within one picture's interval the picture moves while its caption, green letters on the black
+// background colour over a checkerboard of neither, stays as it is.
+TEST_F(ShowOnXTest, PanAndZoomMovesThePictureUnderAStillCaption) {
+    QImage checker(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            checker.setPixel(x, y, (x / 4 + y / 4) % 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
+        }
+    }
+    Play({"--motion",
+          "--effects",
+          "10",
+          "--transition-seconds",
+          "0.5",
+          "--interval",
+          "8",
+          "--size",
+          "fit",
+          "--background",
+          "000000",
+          "--caption",
+          "1",
+          "MOVING WWW"},
+         {Picture("checker.png", checker)});
+    // The effect has ended when none of the background is left below the caption, whose
+    // letters are written on it.
+    auto revealed = [](const QImage& shot) {
+        for (int y = 60; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                if (shot.pixel(x, y) == 0xFF000000) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    const QImage first = ShotWhen(15000, revealed);
+    ASSERT_FALSE(first.isNull());
+    QElapsedTimer clock;
+    clock.start();
+    QThread::msleep(2500);
+    const QImage second = Screen->Screenshot();
+    ASSERT_LT(clock.elapsed(), 5000) << "the second moment fell in the next interval";
+    // The caption is the box of background colour its letters are written in.
+    QRect caption;
+    for (int y = 1; y < 60; ++y) {
+        for (int x = 0; x < first.width(); ++x) {
+            caption |= first.pixel(x, y) == 0xFF000000 ? QRect(x, y, 1, 1) : QRect();
+        }
+    }
+    int ink = 0, captionMoved = 0, moved = 0;
+    for (int y = 1; y < first.height(); ++y) {
+        for (int x = 0; x < first.width(); ++x) {
+            const QRgb a = first.pixel(x, y), b = second.pixel(x, y);
+            if (caption.contains(x, y)) {
+                ink += a == 0xFF00FF00;
+                captionMoved += b != a;
+            } else {
+                moved += !Near(a, b);
+            }
+        }
+    }
+    EXPECT_GT(caption.width() * caption.height(), 500);
+    EXPECT_GT(ink, 3);
+    EXPECT_EQ(captionMoved, 0);
+    EXPECT_GT(moved, 640 * 480 / 30);
+}
+
+// A portrait picture fitted to the landscape screen: beside it its blurred, darkened orange
+// with the blurred background, the background colour without it.
+class FillTest : public ShowOnXTest, public testing::WithParamInterface<const char*> {};
+
+TEST_P(FillTest, BesideAPortraitPicture) {
+    const bool blur = GetParam() == std::string("blur");
+    Play({"--fill", GetParam(), "--size", "fit", "--background", "0000FF", "--interval", "10"},
+         {Solid("portrait.png", QColor(240, 120, 0), 30, 60)});
+    // The effect has ended when the points beside the picture show what they will.
+    auto beside = [&](const QImage& shot) {
+        for (const int x : {20, 150, 490, 620}) {
+            const QRgb c = shot.pixel(x, 240);
+            const bool orange =
+                qRed(c) > 100 && qGreen(c) > 40 && qGreen(c) < qRed(c) - 40 && qBlue(c) < 30;
+            if (blur ? !orange : !Near(c, Blue)) {
+                return false;
+            }
+        }
+        return Near(shot.pixel(320, 240), qRgb(240, 120, 0));
+    };
+    const QImage shot = ShotWhen(15000, beside);
+    EXPECT_FALSE(shot.isNull()) << std::hex << Screen->Pixel(20, 240) << " "
+                                << Screen->Pixel(620, 240);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fills, FillTest, testing::Values("blur", "colour"));
+
+}  // namespace
