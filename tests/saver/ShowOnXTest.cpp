@@ -49,14 +49,14 @@ protected:
         image.fill(colour);
         return Picture(name, image);
     }
-    // Makes a show of the pictures with `kavro --create` and the options, and plays it full
-    // screen until Stop.
-    void Play(const QStringList& options, const QStringList& pictures) {
+    // Makes a show of the pictures with `kavro --create` and the options (split at spaces), and
+    // plays it full screen until Stop.
+    void Play(const QString& options, const QStringList& pictures) {
         Stop();
         const QString show = FDir.filePath(QStringLiteral("show%1.run").arg(++FShows));
         const TRunResult made =
             RunProgram(KAVRO_BUILD_DIR "/kavro",
-                       QStringList{"--create", show} << options << "--" << pictures,
+                       QStringList{"--create", show} << options.split(' ') << "--" << pictures,
                        QProcessEnvironment::systemEnvironment(),
                        60);
         ASSERT_EQ(made.Code, 0) << made.Output.toStdString();
@@ -129,16 +129,9 @@ TEST_F(ShowOnXTest, CrossfadeMixesAtTheCentreForTheChosenTime) {
     const QStringList pictures = {Solid("r.png", Qt::red), Solid("b.png", Qt::blue)};
     double ms[3] = {};
     for (const int seconds : {1, 2}) {
-        Play({"--effects",
-              "21",
-              "--transition-seconds",
-              QString::number(seconds),
-              "--interval",
-              "1",
-              "--size",
-              "fit",
-              "--background",
-              "000000"},
+        Play(QStringLiteral("--effects 21 --transition-seconds %1 --interval 1 --size fit "
+                            "--background 000000")
+                 .arg(seconds),
              pictures);
         const TSpan span = MiddleTransition();
         EXPECT_TRUE(span.Mixed) << seconds;
@@ -155,7 +148,8 @@ class BothPicturesTest : public ShowOnXTest, public testing::WithParamInterface<
 // A push and a zoom-fade show the old picture and the new one in one frame: a push side by
 // side, a zoom-fade the old one round the growing new one.
 TEST_P(BothPicturesTest, OneFrameShowsRedAndBlue) {
-    Play({"--effects", GetParam(), "--transition-seconds", "2", "--interval", "1", "--size", "fit"},
+    Play(QStringLiteral("--effects %1 --transition-seconds 2 --interval 1 --size fit")
+             .arg(GetParam()),
          {Solid("r.png", Qt::red), Solid("b.png", Qt::blue)});
     const QImage both = ShotWhen(30000, [](const QImage& shot) {
         int red = 0, blue = 0;
@@ -181,21 +175,10 @@ TEST_F(ShowOnXTest, PanAndZoomMovesThePictureUnderAStillCaption) {
             checker.setPixel(x, y, (x / 4 + y / 4) % 2 ? qRgb(255, 0, 0) : qRgb(0, 0, 255));
         }
     }
-    Play({"--motion",
-          "--effects",
-          "10",
-          "--transition-seconds",
-          "0.5",
-          "--interval",
-          "8",
-          "--size",
-          "fit",
-          "--background",
-          "000000",
-          "--caption",
-          "1",
-          "MOVING WWW"},
-         {Picture("checker.png", checker)});
+    Play(
+        "--motion --effects 10 --transition-seconds 0.5 --interval 8 --size fit --background "
+        "000000 --caption 1 MOVINGWWW",
+        {Picture("checker.png", checker)});
     // The effect has ended when none of the background is left below the caption, whose
     // letters are written on it.
     auto revealed = [](const QImage& shot) {
@@ -246,7 +229,7 @@ class FillTest : public ShowOnXTest, public testing::WithParamInterface<const ch
 
 TEST_P(FillTest, BesideAPortraitPicture) {
     const bool blur = GetParam() == std::string("blur");
-    Play({"--fill", GetParam(), "--size", "fit", "--background", "0000FF", "--interval", "10"},
+    Play(QStringLiteral("--fill %1 --size fit --background 0000FF --interval 10").arg(GetParam()),
          {Solid("portrait.png", QColor(240, 120, 0), 30, 60)});
     // The effect has ended when the points beside the picture show what they will.
     auto beside = [&](const QImage& shot) {
