@@ -1,11 +1,12 @@
-// Shows made with `kavro --create` and played full screen on a plain X server: what the screen
-// shows during effects 21 to 23, at the chosen transition time, with pan and zoom and with the
-// blurred background. The machine may be busy: the screen is sampled as often as it answers and
-// times are compared with room to spare.
+// Shows made with `kavro --create` and played on a plain X server, full screen or in a host's
+// window: what the screen shows during effects 21 to 23, at the chosen transition time, with pan
+// and zoom and with the blurred background. The machine may be busy: the screen is sampled as often
+// as it answers and times are compared with room to spare.
 #include <QElapsedTimer>
 #include <QImage>
 #include <QThread>
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 
 #include "saver/SaverFixture.h"
@@ -50,8 +51,9 @@ protected:
         return Picture(name, image);
     }
     // Makes a show of the pictures with `kavro --create` and the options (split at spaces), and
-    // plays it full screen until Stop.
-    void Play(const QString& options, const QStringList& pictures) {
+    // plays it until Stop: full screen, or hosted by the saver in a window of the screen's size
+    // as xscreensaver would have it.
+    void Play(const QString& options, const QStringList& pictures, bool hosted = false) {
         Stop();
         const QString show = FDir.filePath(QStringLiteral("show%1.run").arg(++FShows));
         const TRunResult made =
@@ -62,7 +64,13 @@ protected:
         ASSERT_EQ(made.Code, 0) << made.Output.toStdString();
         FPlayer = std::make_unique<QProcess>();
         FPlayer->setProcessEnvironment(X.Env());
-        FPlayer->start(show, {"--play"});
+        if (hosted) {
+            FHost = std::make_unique<TXWindow>(X.Display, 640, 480);
+            FPlayer->start(KAVRO_BUILD_DIR "/ss.dat",
+                           {"--window-id", QString::number(FHost->Id), show});
+        } else {
+            FPlayer->start(show, {"--play"});
+        }
         ASSERT_TRUE(FPlayer->waitForStarted(5000));
     }
     void Stop() {
@@ -78,13 +86,13 @@ protected:
         QImage shot;
         return Within(ms, [&] { return pred(shot = Screen->Screenshot()); }) ? shot : QImage();
     }
-    // How long the screen's centre took from the last sample of one picture's colour to the
-    // first of the other's, for the next three transitions between red and blue, the middle of
-    // the three in milliseconds; Mixed tells whether each passed through colours of both.
     struct TSpan {
         double Ms = 0;
         bool Mixed = true;
     };
+    // How long the screen's centre took from the last sample of one picture's colour to the
+    // first of the other's, for the next three transitions between red and blue, the middle of
+    // the three in milliseconds; Mixed tells whether each passed through colours of both.
     TSpan MiddleTransition() {
         std::vector<double> spans;
         TSpan result;
@@ -119,6 +127,7 @@ protected:
     QTemporaryDir FDir;
     TXServer X;
     std::unique_ptr<TXWindow> Screen;
+    std::unique_ptr<TXWindow> FHost;
     std::unique_ptr<QProcess> FPlayer;
     int FShows = 0;
 };
@@ -164,11 +173,16 @@ TEST_P(BothPicturesTest, OneFrameShowsRedAndBlue) {
     EXPECT_FALSE(both.isNull());
 }
 
-INSTANTIATE_TEST_SUITE_P(Effects, BothPicturesTest, testing::Values("22", "23"));
+INSTANTIATE_TEST_SUITE_P(Effects,
+                         BothPicturesTest,
+                         testing::Values("22", "23"),
+                         [](const auto& info) { return "Effect" + std::string(info.param); });
+
+class MotionTest : public ShowOnXTest, public testing::WithParamInterface<bool> {};
 
 // Within one picture's interval the picture moves while its caption, green letters on the black
 // background colour over a checkerboard of neither, stays as it is.
-TEST_F(ShowOnXTest, PanAndZoomMovesThePictureUnderAStillCaption) {
+TEST_P(MotionTest, PanAndZoomMovesThePictureUnderAStillCaption) {
     QImage checker(64, 48, QImage::Format_RGB32);
     for (int y = 0; y < 48; ++y) {
         for (int x = 0; x < 64; ++x) {
@@ -178,7 +192,8 @@ TEST_F(ShowOnXTest, PanAndZoomMovesThePictureUnderAStillCaption) {
     Play(
         "--motion --effects 10 --transition-seconds 0.5 --interval 8 --size fit --background "
         "000000 --caption 1 MOVINGWWW",
-        {Picture("checker.png", checker)});
+        {Picture("checker.png", checker)},
+        GetParam());
     // The effect has ended when none of the background is left below the caption, whose
     // letters are written on it.
     auto revealed = [](const QImage& shot) {
@@ -223,6 +238,10 @@ TEST_F(ShowOnXTest, PanAndZoomMovesThePictureUnderAStillCaption) {
     EXPECT_GT(moved, 640 * 480 / 30);
 }
 
+INSTANTIATE_TEST_SUITE_P(Players, MotionTest, testing::Bool(), [](const auto& info) {
+    return info.param ? "Hosted" : "FullScreen";
+});
+
 // A portrait picture fitted to the landscape screen: beside it its blurred, darkened orange
 // with the blurred background, the background colour without it.
 class FillTest : public ShowOnXTest, public testing::WithParamInterface<const char*> {};
@@ -248,6 +267,8 @@ TEST_P(FillTest, BesideAPortraitPicture) {
                                 << Screen->Pixel(620, 240);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fills, FillTest, testing::Values("blur", "colour"));
+INSTANTIATE_TEST_SUITE_P(Fills, FillTest, testing::Values("blur", "colour"), [](const auto& info) {
+    return std::string(info.param);
+});
 
 }  // namespace
