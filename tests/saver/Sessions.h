@@ -195,22 +195,16 @@ public:
     QImage Screenshot(QRect r = {}) {
         xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(FConnection)).data;
         r = r.isEmpty() ? QRect(0, 0, screen->width_in_pixels, screen->height_in_pixels) : r;
-        auto* reply = xcb_get_image_reply(FConnection,
-                                          xcb_get_image(FConnection,
-                                                        XCB_IMAGE_FORMAT_Z_PIXMAP,
-                                                        screen->root,
-                                                        r.x(),
-                                                        r.y(),
-                                                        r.width(),
-                                                        r.height(),
-                                                        ~0u),
-                                          nullptr);
+        const int x = r.x(), y = r.y(), w = r.width(), h = r.height();
+        auto* reply = xcb_get_image_reply(
+            FConnection,
+            xcb_get_image(FConnection, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, x, y, w, h, ~0u),
+            nullptr);
         if (!reply) {
             return {};
         }
         // 24 bits in 32 a pixel, as Xvfb's screen has them.
-        const QImage image =
-            QImage(xcb_get_image_data(reply), r.width(), r.height(), QImage::Format_RGB32).copy();
+        const QImage image = QImage(xcb_get_image_data(reply), w, h, QImage::Format_RGB32).copy();
         std::free(reply);
         return image;
     }

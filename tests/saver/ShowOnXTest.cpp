@@ -26,7 +26,22 @@ bool Reddish(QRgb c) {
     return qRed(c) > qBlue(c) + 100 && qGreen(c) < 40;
 }
 bool Bluish(QRgb c) {
-    return qBlue(c) > qRed(c) + 100 && qGreen(c) < 40;
+    return Reddish(qRgb(qBlue(c), qGreen(c), qRed(c)));
+}
+bool Black(QRgb c) {
+    return c == 0xFF000000;
+}
+// The pixels of shot within r (all of it when r is empty) for which pred holds.
+template <typename F>
+int Count(const QImage& shot, F pred, QRect r = {}) {
+    r = r.isEmpty() ? shot.rect() : r;
+    int n = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        for (int x = r.left(); x <= r.right(); ++x) {
+            n += pred(shot.pixel(x, y));
+        }
+    }
+    return n;
 }
 
 class ShowOnXTest : public testing::Test {
@@ -86,27 +101,24 @@ protected:
         QImage shot;
         return Within(ms, [&] { return pred(shot = Screen->Screenshot()); }) ? shot : QImage();
     }
-    struct TSpan {
-        double Ms = 0;
-        bool Mixed = true;
-    };
     // How long the screen's centre took from the last sample of one picture's colour to the
-    // first of the other's, for the next three transitions between red and blue, the middle of
-    // the three in milliseconds; Mixed tells whether each passed through colours of both.
-    TSpan MiddleTransition() {
+    // first of the other's, for the next three transitions between red and blue: the middle of
+    // the three in milliseconds, 0 when there were fewer; `mixedEach` whether each passed through
+    // colours of both.
+    double MiddleTransition(bool& mixedEach) {
         std::vector<double> spans;
-        TSpan result;
         QElapsedTimer clock;
         clock.start();
         bool red = false, pure = false, left = false, mixed = false;
         double pureAt = 0;
+        mixedEach = true;
         while (spans.size() < 3 && clock.elapsed() < 40000) {
             const QRgb c = Screen->Pixel(320, 240);
             const double now = clock.nsecsElapsed() / 1e6;
             if (Near(c, Red) || Near(c, Blue)) {
                 if (pure && left && red != Near(c, Red)) {
                     spans.push_back(now - pureAt);
-                    result.Mixed = result.Mixed && mixed;
+                    mixedEach = mixedEach && mixed;
                 }
                 red = Near(c, Red);
                 pure = true;
@@ -119,9 +131,7 @@ protected:
             QThread::msleep(5);
         }
         std::sort(spans.begin(), spans.end());
-        result.Ms = spans.size() == 3 ? spans[1] : 0;
-        result.Mixed = result.Mixed && spans.size() == 3;
-        return result;
+        return spans.size() == 3 ? spans[1] : 0;
     }
 
     QTemporaryDir FDir;
@@ -142,11 +152,11 @@ TEST_F(ShowOnXTest, CrossfadeMixesAtTheCentreForTheChosenTime) {
                             "--background 000000")
                  .arg(seconds),
              pictures);
-        const TSpan span = MiddleTransition();
-        EXPECT_TRUE(span.Mixed) << seconds;
-        EXPECT_GT(span.Ms, 700 * seconds) << seconds;
-        EXPECT_LT(span.Ms, 1600 * seconds) << seconds;
-        ms[seconds] = span.Ms;
+        bool mixed = false;
+        ms[seconds] = MiddleTransition(mixed);
+        EXPECT_TRUE(mixed) << seconds;
+        EXPECT_GT(ms[seconds], 700 * seconds) << seconds;
+        EXPECT_LT(ms[seconds], 1600 * seconds) << seconds;
     }
     EXPECT_GT(ms[2], 1.5 * ms[1]) << ms[1] << " ms, " << ms[2] << " ms";
     EXPECT_LT(ms[2], 2.6 * ms[1]) << ms[1] << " ms, " << ms[2] << " ms";
@@ -161,14 +171,7 @@ TEST_P(BothPicturesTest, OneFrameShowsRedAndBlue) {
              .arg(GetParam()),
          {Solid("r.png", Qt::red), Solid("b.png", Qt::blue)});
     const QImage both = ShotWhen(30000, [](const QImage& shot) {
-        int red = 0, blue = 0;
-        for (int y = 0; y < shot.height(); ++y) {
-            for (int x = 0; x < shot.width(); ++x) {
-                red += Reddish(shot.pixel(x, y));
-                blue += Bluish(shot.pixel(x, y));
-            }
-        }
-        return red > 1000 && blue > 1000;
+        return Count(shot, Reddish) > 1000 && Count(shot, Bluish) > 1000;
     });
     EXPECT_FALSE(both.isNull());
 }
@@ -196,17 +199,9 @@ TEST_P(MotionTest, PanAndZoomMovesThePictureUnderAStillCaption) {
         GetParam());
     // The effect has ended when none of the background is left below the caption, whose
     // letters are written on it.
-    auto revealed = [](const QImage& shot) {
-        for (int y = 60; y < shot.height(); ++y) {
-            for (int x = 0; x < shot.width(); ++x) {
-                if (shot.pixel(x, y) == 0xFF000000) {
-                    return false;
-                }
-            }
-        }
-        return true;
-    };
-    const QImage first = ShotWhen(15000, revealed);
+    const QImage first = ShotWhen(15000, [](const QImage& shot) {
+        return Count(shot, Black, {0, 60, 640, 420}) == 0;
+    });
     ASSERT_FALSE(first.isNull());
     QElapsedTimer clock;
     clock.start();
@@ -217,7 +212,7 @@ TEST_P(MotionTest, PanAndZoomMovesThePictureUnderAStillCaption) {
     QRect caption;
     for (int y = 1; y < 60; ++y) {
         for (int x = 0; x < first.width(); ++x) {
-            caption |= first.pixel(x, y) == 0xFF000000 ? QRect(x, y, 1, 1) : QRect();
+            caption |= Black(first.pixel(x, y)) ? QRect(x, y, 1, 1) : QRect();
         }
     }
     int ink = 0, captionMoved = 0, moved = 0;
