@@ -4,6 +4,7 @@
 #include <cmath>
 #include <iterator>
 #include <optional>
+#include <system_error>
 
 #include "toolkit/Bitmap.h"
 #include "toolkit/Canvas.h"
@@ -127,7 +128,9 @@ const TEffectShape& ShapeOf(int32_t effect) {
 }  // namespace
 
 TCcTransition::TCcTransition() = default;
-TCcTransition::~TCcTransition() = default;
+TCcTransition::~TCcTransition() {
+    AwaitZoom();
+}
 
 bool TCcTransition::Continuous(int32_t effect) {
     if (effect < 1 || effect > efLast) {
@@ -150,6 +153,7 @@ void TCcTransition::Run(TBitmap* source, TCanvas* target, int32_t effect) {
 }
 
 void TCcTransition::Begin(TBitmap* source, TCanvas* target, int32_t effect) {
+    AwaitZoom();
     Source = source;
     Target = target;
     Effect = effect;
@@ -175,6 +179,11 @@ void TCcTransition::Begin(TBitmap* source, TCanvas* target, int32_t effect) {
             FOld->Canvas().CopyRect({0, 0, Width, Height}, *Target, {0, 0, Width, Height});
             if (Effect == efPush) {
                 FPushFrom = static_cast<TPushFrom>(FOwnRandom() % 4);
+            }
+            if (Effect == efZoomFade) {
+                Reuse(FZoomed, Width, Height);
+                FZoomLastStep = 0;
+                DrawZoomedAhead(1);
             }
         }
     } catch (...) {
@@ -221,6 +230,7 @@ void TCcTransition::Cancel() {
 }
 
 void TCcTransition::End() {
+    AwaitZoom();
     FActive = false;
     Running = false;
 }
@@ -453,24 +463,68 @@ void TCcTransition::DrawWithin(TCanvas& from, int32_t x, int32_t y) {
 }
 
 // The new picture grows about the centre from nine tenths of its size to the whole while it
-// fades in over the old one.
+// fades in over the old one. Each frame mixes in the growing picture drawn for it ahead of time
+// and has the next frame's drawn meanwhile, as far ahead as this frame came after the last.
 bool TCcTransition::ZoomFade(int32_t i) {
     if (Cancelled) {
         return false;
     }
     if (i == FStepCount) {
+        AwaitZoom();
         DrawAt(0, 0);
         return true;
     }
-    const double t = double(i) / FStepCount;
-    const double scale = kZoomFrom + (1 - kZoomFrom) * t;
-    // Whole pixels with the same margin on both sides: the picture grows by a pixel or more a
-    // frame, and its rectangle only ever grows, so outside it the target still shows the old
-    // picture it showed when the effect began; only the inside is drawn anew.
+    if (FZoomAhead.valid()) {
+        TakeZoom();
+    } else {
+        FZoomedStep = std::max(FZoomedStep, i);
+        FZoomedRect = ZoomedAt(FZoomedStep);
+        DrawZoomed(FZoomedRect);
+    }
+    Target->DrawMixed(FZoomedRect, *FOld, *FZoomed, double(i) / FStepCount);
+    // The rectangle only ever grows, so that outside it the target still shows the old picture
+    // it showed when the effect began.
+    const int32_t next =
+        std::clamp(i + std::max(i - FZoomLastStep, 1), FZoomedStep, FStepCount - 1);
+    FZoomLastStep = i;
+    DrawZoomedAhead(next);
+    return true;
+}
+
+void TCcTransition::DrawZoomedAhead(int32_t step) {
+    FZoomedStep = step;
+    FZoomedRect = ZoomedAt(step);
+    try {
+        FZoomAhead =
+            std::async(std::launch::async, [this, inner = FZoomedRect] { DrawZoomed(inner); });
+    } catch (const std::system_error&) {
+        // No thread to be had: the next frame draws its picture itself.
+    }
+}
+
+// Whole pixels with the same margin on both sides: the picture grows by a pixel or more a frame.
+TRect TCcTransition::ZoomedAt(int32_t i) const {
+    const double scale = kZoomFrom + (1 - kZoomFrom) * i / FStepCount;
     const auto mx = static_cast<int32_t>(std::lround(Width * (1 - scale) / 2));
     const auto my = static_cast<int32_t>(std::lround(Height * (1 - scale) / 2));
-    const TRect inner{mx, my, Width - mx, Height - my};
-    Target->DrawSmooth(
-        inner.Left, inner.Top, inner.Width(), inner.Height(), *Source, t, FOld.get());
-    return true;
+    return {mx, my, Width - mx, Height - my};
+}
+
+void TCcTransition::DrawZoomed(const TRect& inner) {
+    FZoomed->Canvas().DrawSmooth(inner.Left, inner.Top, inner.Width(), inner.Height(), *Source);
+}
+
+void TCcTransition::TakeZoom() {
+    std::future<void> ahead = std::move(FZoomAhead);
+    ahead.get();
+}
+
+void TCcTransition::AwaitZoom() {
+    try {
+        if (FZoomAhead.valid()) {
+            TakeZoom();
+        }
+    } catch (...) {
+        // The effect is over; what went wrong drawing ahead no longer matters.
+    }
 }

@@ -2,8 +2,11 @@
 
 #include <bitset>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <random>
+
+#include "toolkit/Rect.h"
 
 class TBitmap;
 class TCanvas;
@@ -42,10 +45,10 @@ enum TEffect : int32_t {
 };
 
 // Reveals a new picture over what the target shows by one of the effects above, drawing straight
-// onto the target step by step. Never waits; reports nothing. Effects 1..20 never read the
-// target; crossfade, push and zoom-fade, which mix or move the old picture, copy what the target
-// shows when they begin and draw from that copy. A runner is created with new by its owner and
-// released with CancelAndFree.
+// onto the target step by step. Never waits for anything but its own drawing; reports nothing.
+// Effects 1..20 never read the target; crossfade, push and zoom-fade, which mix or move the old
+// picture, copy what the target shows when they begin and draw from that copy. A runner is created
+// with new by its owner and released with CancelAndFree.
 //
 // Run draws a whole effect at once. The stepped form (Begin, then DrawSteps as the steps fall
 // due) lets a caller spread the same steps over time: it draws exactly what Run draws, in the
@@ -122,6 +125,15 @@ private:
     // Copies the whole of a source-sized canvas with its top-left corner at (x, y), clipped to
     // the source's rectangle.
     void DrawWithin(TCanvas& from, int32_t x, int32_t y);
+    // The zooming picture's rectangle at step i, and that picture drawn into FZoomed there.
+    TRect ZoomedAt(int32_t i) const;
+    void DrawZoomed(const TRect& inner);
+    // Starts drawing the zooming picture for step i on its thread.
+    void DrawZoomedAhead(int32_t step);
+    // Waits for the zooming picture being drawn ahead, if one is; it may throw what the drawing
+    // threw. AwaitZoom swallows that: it is for the effect's end.
+    void TakeZoom();
+    void AwaitZoom();
 
     bool FActive = false;
     int32_t FStepCount = 0;
@@ -130,6 +142,13 @@ private:
     std::bitset<kLineCount> FUsed;
     // What the target showed when a continuous effect began.
     std::unique_ptr<TBitmap> FOld;
+    // The zooming picture, scaled on a thread of its own a frame ahead of the frame that mixes
+    // it in: at a 4K screen's size the scaling costs more than the frame's share of this thread.
+    std::unique_ptr<TBitmap> FZoomed;
+    TRect FZoomedRect;
+    int32_t FZoomedStep = 0;
+    int32_t FZoomLastStep = 0;
+    std::future<void> FZoomAhead;
     TPushFrom FPushFrom = pfRight;
     std::mt19937 FOwnRandom;
 };

@@ -233,13 +233,8 @@ void TCanvas::StretchDraw(const TRect& r, const TBitmap& graphic) {
     }
 }
 
-void TCanvas::DrawSmooth(double x,
-                         double y,
-                         double w,
-                         double h,
-                         const TBitmap& graphic,
-                         double opacity,
-                         const TBitmap* under) {
+void TCanvas::DrawSmooth(
+    double x, double y, double w, double h, const TBitmap& graphic, double opacity) {
     if (!Drawable() || graphic.Image().isNull() || !(w > 0) || !(h > 0) || !(opacity > 0)) {
         return;
     }
@@ -250,29 +245,12 @@ void TCanvas::DrawSmooth(double x,
     const QImage::Format format = FImage->format();
     const int top = std::clamp(static_cast<int>(std::floor(y)), 0, FImage->height());
     const int bottom = std::clamp(static_cast<int>(std::ceil(y + h)), top, FImage->height());
-    // The columns `under` gives, where it is as large as the canvas there.
-    const QImage* below = under && under->Image().depth() == 32 ? &under->Image() : nullptr;
-    const int left = std::clamp(static_cast<int>(std::floor(x)), 0, width);
-    const int right = std::clamp(static_cast<int>(std::ceil(x + w)), left, width);
-    const int underRight = below ? std::min(right, below->width()) : left;
-    const int underBottom = below ? std::min(bottom, below->height()) : top;
-    // A few rows at a time, so that the rows `under` gave are still in the processor's cache
-    // when the graphic is mixed into them.
-    constexpr int kChunkRows = 32;
     InBands(top, bottom, width, [&](int from, int to) {
-        for (int first = from; first < to; first += kChunkRows) {
-            const int last = std::min(first + kChunkRows, to);
-            for (int row = first; row < std::min(last, underBottom) && left < underRight; ++row) {
-                std::memcpy(Row(bits, stride, row) + left,
-                            Row(below->constBits(), below->bytesPerLine(), row) + left,
-                            static_cast<size_t>(underRight - left) * sizeof(uint32_t));
-            }
-            QImage band(bits + first * stride, width, last - first, stride, format);
-            QPainter painter(&band);
-            painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            painter.setOpacity(std::min(opacity, 1.0));
-            painter.drawImage(QRectF(x, y - first, w, h), source);
-        }
+        QImage band(bits + from * stride, width, to - from, stride, format);
+        QPainter painter(&band);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setOpacity(std::min(opacity, 1.0));
+        painter.drawImage(QRectF(x, y - from, w, h), source);
     });
     const TRect changed = TRect{static_cast<int>(std::floor(x)),
                                 static_cast<int>(std::floor(y)),

@@ -48,16 +48,9 @@ public:
     virtual void StretchDraw(const TRect& r, const TBitmap& graphic);
     // Draws a graphic scaled into the rectangle at (x, y) of w x h pixels, all of them in
     // fractions of a pixel, filtering between source pixels so that it moves and grows
-    // smoothly; opacity 1 covers what the canvas shows, less mixes the graphic into it. With
-    // `under`, the pixels of the rectangle (in whole pixels) first take under's, so that the
-    // graphic is mixed into under rather than into what the canvas showed.
-    virtual void DrawSmooth(double x,
-                            double y,
-                            double w,
-                            double h,
-                            const TBitmap& graphic,
-                            double opacity = 1,
-                            const TBitmap* under = nullptr);
+    // smoothly; opacity 1 covers what the canvas shows, less mixes the graphic into it.
+    virtual void DrawSmooth(
+        double x, double y, double w, double h, const TBitmap& graphic, double opacity = 1);
     // Writes into r (clipped to the canvas and to both graphics) the mix of the same rectangle
     // of two graphics: amount 0 shows `from`, 1 shows `to` exactly, between them each colour in
     // proportion. One pass over the pixels, so that a crossfade costs no more than a copy.
