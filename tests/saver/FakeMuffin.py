@@ -1,11 +1,7 @@
 #!/usr/bin/python3
 # A stand-in for Cinnamon's window manager on a private session bus: only its idle monitor,
 # under its own name, object and interface. The idle time runs from the start and from each
-# ResetIdletime, which stands for input. Usage: FakeMuffin.py FILE (writes the bus address and
-# its own process id there, a line each, once the name is taken).
-import os
-import sys
-
+# ResetIdletime, which stands for input. Run on the session bus it is to serve.
 from gi.repository import Gio, GLib
 
 NAME = PATH_IFACE = "org.cinnamon.Muffin.IdleMonitor"
@@ -73,13 +69,7 @@ def call(bus, caller, path, iface, method, args, invocation):
     invocation.return_value(answer)
 
 
-def taken(bus, name):
-    with open(sys.argv[1] + ".new", "w") as out:
-        out.write(os.environ["DBUS_SESSION_BUS_ADDRESS"] + "\n%d\n" % os.getpid())
-    os.rename(sys.argv[1] + ".new", sys.argv[1])
-
-
 bus = Gio.bus_get_sync(Gio.BusType.SESSION)
 bus.register_object(PATH, Gio.DBusNodeInfo.new_for_xml(XML).interfaces[0], call, None, None)
-Gio.bus_own_name_on_connection(bus, NAME, Gio.BusNameOwnerFlags.NONE, taken, None)
+Gio.bus_own_name_on_connection(bus, NAME, Gio.BusNameOwnerFlags.NONE, None, None)
 GLib.MainLoop().run()

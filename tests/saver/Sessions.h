@@ -346,37 +346,14 @@ private:
     QString FSocket;
 };
 
-// Headless mutter 43 (GNOME's window manager) on a private session bus, its idle monitor
-// resettable as if there were input.
-class TMutter {
+// A session on a private bus of its own: `dbus-run-session` runs a shell line as the user, which
+// first leaves the bus's address and its own process id in the runtime folder, then becomes the
+// session's program (`exec`). The session ends, bus and all, with the object.
+class TBusSession {
 public:
-    explicit TMutter(const TSessionUser& user) : FUser(user) {
-        if (!HasProgram("mutter") || !HasProgram("dbus-run-session")) {
-            return;
-        }
-        const QString run = user.Folder + "/run";
-        FProcess =
-            StartAs(user,
-                    user.Env(),
-                    "dbus-run-session",
-                    {"--",
-                     "sh",
-                     "-c",
-                     "echo \"$DBUS_SESSION_BUS_ADDRESS\" > \"$XDG_RUNTIME_DIR/bus-address\"; "
-                     "echo $$ > \"$XDG_RUNTIME_DIR/mutter.pid\"; "
-                     "exec env MUTTER_DEBUG_RESET_IDLETIME=1 mutter --headless --wayland "
-                     "--no-x11 --virtual-monitor 1024x768"});
-        Running = Within(15000, [&] {
-            QFile address(run + "/bus-address");
-            if (address.open(QIODevice::ReadOnly)) {
-                FBus = QString::fromUtf8(address.readAll()).trimmed();
-            }
-            return !FBus.isEmpty() && QFile::exists(run + "/wayland-0") &&
-                   IdleMonitor("GetIdletime");
-        });
-    }
-    ~TMutter() {
-        QFile pid(FUser.Folder + "/run/mutter.pid");
+    TBusSession(const TSessionUser& user, const QString& socket) : FUser(user), FSocket(socket) {}
+    ~TBusSession() {
+        QFile pid(FUser.Folder + "/run/session.pid");
         if (pid.open(QIODevice::ReadOnly)) {
             const int id = pid.readAll().trimmed().toInt();
             if (id > 1) {
@@ -388,103 +365,21 @@ public:
             FProcess->waitForFinished(2000);
         }
     }
+    // The session's environment for its clients: its bus, and its Wayland socket if it has one.
     QProcessEnvironment Env() const {
         QProcessEnvironment env = FUser.Env();
-        env.insert("WAYLAND_DISPLAY", "wayland-0");
-        env.insert("XDG_SESSION_TYPE", "wayland");
+        if (!FSocket.isEmpty()) {
+            env.insert("WAYLAND_DISPLAY", FSocket);
+            env.insert("XDG_SESSION_TYPE", "wayland");
+        }
         env.insert("DBUS_SESSION_BUS_ADDRESS", FBus);
         return env;
     }
-    // What stands for input in a session without input devices.
-    void ResetIdletime() const { IdleMonitor("ResetIdletime"); }
-    // Calls a method of mutter's idle monitor on the session's bus; true when it answered.
-    bool IdleMonitor(const QString& method) const {
-        return RunAs(FUser,
-                     Env(),
-                     "gdbus",
-                     {"call",
-                      "--session",
-                      "--dest",
-                      "org.gnome.Mutter.IdleMonitor",
-                      "--object-path",
-                      "/org/gnome/Mutter/IdleMonitor/Core",
-                      "--method",
-                      "org.gnome.Mutter.IdleMonitor." + method})
-                   .Code == 0;
-    }
-    bool Running = false;
-
-private:
-    const TSessionUser& FUser;
-    std::unique_ptr<QProcess> FProcess;
-    QString FBus;
-};
-
-// Headless KWin 5.27 (KDE's compositor, `--virtual`, one 640 × 480 output) on a private session
-// bus, with its screen locker's org.freedesktop.ScreenSaver. Its program carries a file
-// capability that a container may refuse to grant, so a plain copy of it is run.
-class TKWin {
-public:
-    explicit TKWin(const TSessionUser& user) : FUser(user) {
-        const QString kwin = QStandardPaths::findExecutable("kwin_wayland");
-        if (kwin.isEmpty() || !HasProgram("dbus-run-session") || !HasProgram("gdbus")) {
-            return;
-        }
-        const QString copy = user.Folder + "/kwin_wayland";
-        QFile::copy(kwin, copy);
-        QFile::setPermissions(copy, QFile::Permissions(0x7755));
-        FLog = user.Folder + "/kwin.log";
-        const QString run = user.Folder + "/run";
-        FProcess =
-            StartAs(user,
-                    user.Env(),
-                    "dbus-run-session",
-                    {"--",
-                     "sh",
-                     "-c",
-                     "echo \"$DBUS_SESSION_BUS_ADDRESS\" > \"$XDG_RUNTIME_DIR/bus-address\"; "
-                     "echo $$ > \"$XDG_RUNTIME_DIR/kwin.pid\"; exec \"$0\" --virtual "
-                     "--socket wayland-k --width 640 --height 480 > \"$1\" 2>&1",
-                     copy,
-                     FLog});
-        Running = Within(20000, [&] {
-            QFile address(run + "/bus-address");
-            if (address.open(QIODevice::ReadOnly)) {
-                FBus = QString::fromUtf8(address.readAll()).trimmed();
-            }
-            return !FBus.isEmpty() && QFile::exists(run + "/wayland-k") &&
-                   Call("org.freedesktop.ScreenSaver",
-                        "/ScreenSaver",
-                        "org.freedesktop.ScreenSaver.GetActive",
-                        {})
-                           .Code == 0;
-        });
-    }
-    ~TKWin() {
-        QFile pid(FUser.Folder + "/run/kwin.pid");
-        if (pid.open(QIODevice::ReadOnly)) {
-            const int id = pid.readAll().trimmed().toInt();
-            if (id > 1) {
-                kill(id, SIGTERM);
-            }
-        }
-        if (FProcess && !FProcess->waitForFinished(5000)) {
-            FProcess->kill();
-            FProcess->waitForFinished(2000);
-        }
-    }
-    QProcessEnvironment Env() const {
-        QProcessEnvironment env = FUser.Env();
-        env.insert("WAYLAND_DISPLAY", "wayland-k");
-        env.insert("XDG_SESSION_TYPE", "wayland");
-        env.insert("XDG_CURRENT_DESKTOP", "KDE");
-        env.insert("DBUS_SESSION_BUS_ADDRESS", FBus);
-        return env;
-    }
+    // Calls a method on the session's bus; code 0 when it answered.
     TRunResult Call(const QString& dest,
                     const QString& path,
                     const QString& method,
-                    const QStringList& args) const {
+                    const QStringList& args = {}) const {
         return RunAs(
             FUser,
             Env(),
@@ -492,6 +387,141 @@ public:
             QStringList{
                 "call", "--session", "--dest", dest, "--object-path", path, "--method", method} +
                 args);
+    }
+    bool Running = false;
+
+protected:
+    // Starts `line` (its arguments are $0, $1, … there) in `env` and waits up to `ms` for the
+    // session's socket and for `ready`.
+    void Start(const QProcessEnvironment& env,
+               const QString& line,
+               const QStringList& args,
+               int ms,
+               const std::function<bool()>& ready) {
+        if (!HasProgram("dbus-run-session") || !HasProgram("gdbus")) {
+            return;
+        }
+        const QString run = FUser.Folder + "/run";
+        FProcess = StartAs(FUser,
+                           env,
+                           "dbus-run-session",
+                           QStringList{"--",
+                                       "sh",
+                                       "-c",
+                                       "echo \"$DBUS_SESSION_BUS_ADDRESS\" > "
+                                       "\"$XDG_RUNTIME_DIR/bus-address\"; echo $$ > "
+                                       "\"$XDG_RUNTIME_DIR/session.pid\"; " +
+                                           line} +
+                               args);
+        Running = Within(ms, [&] {
+            QFile address(run + "/bus-address");
+            if (address.open(QIODevice::ReadOnly)) {
+                FBus = QString::fromUtf8(address.readAll()).trimmed();
+            }
+            return !FBus.isEmpty() && (FSocket.isEmpty() || QFile::exists(run + "/" + FSocket)) &&
+                   ready();
+        });
+    }
+
+    const TSessionUser& FUser;
+
+private:
+    QString FSocket;
+    QString FBus;
+    std::unique_ptr<QProcess> FProcess;
+};
+
+// Headless mutter 43 (GNOME's window manager) on a private session bus, its idle monitor
+// resettable as if there were input.
+class TMutter : public TBusSession {
+public:
+    explicit TMutter(const TSessionUser& user) : TBusSession(user, "wayland-0") {
+        if (HasProgram("mutter")) {
+            Start(user.Env(),
+                  "exec env MUTTER_DEBUG_RESET_IDLETIME=1 mutter --headless --wayland --no-x11 "
+                  "--virtual-monitor 1024x768",
+                  {},
+                  15000,
+                  [&] { return IdleMonitor("GetIdletime"); });
+        }
+    }
+    // What stands for input in a session without input devices.
+    void ResetIdletime() const { IdleMonitor("ResetIdletime"); }
+    // Calls a method of mutter's idle monitor on the session's bus; true when it answered.
+    bool IdleMonitor(const QString& method) const {
+        return Call("org.gnome.Mutter.IdleMonitor",
+                    "/org/gnome/Mutter/IdleMonitor/Core",
+                    "org.gnome.Mutter.IdleMonitor." + method)
+                   .Code == 0;
+    }
+};
+
+// A stand-in for Cinnamon's window manager (tests/saver/FakeMuffin.py) on a private session bus,
+// beside a display server of the test's: the idle monitor under Cinnamon's name.
+class TFakeMuffin : public TBusSession {
+public:
+    TFakeMuffin(const TSessionUser& user, const QProcessEnvironment& env)
+        : TBusSession(user, {}), FEnv(env) {
+        if (RunProgram("/usr/bin/python3", {"-c", "import gi"}).Code == 0) {
+            Start(env,
+                  "exec /usr/bin/python3 \"$0\"",
+                  {KAVRO_SOURCE_DIR "/tests/saver/FakeMuffin.py"},
+                  10000,
+                  [&] { return IdleMonitor("GetIdletime"); });
+        }
+    }
+    QProcessEnvironment Env() const {
+        QProcessEnvironment env = TBusSession::Env();
+        for (const QString& key : FEnv.keys()) {
+            if (!env.contains(key)) {
+                env.insert(key, FEnv.value(key));
+            }
+        }
+        env.insert("XDG_CURRENT_DESKTOP", "X-Cinnamon");
+        return env;
+    }
+    // What stands for input.
+    void ResetIdletime() const { IdleMonitor("ResetIdletime"); }
+    bool IdleMonitor(const QString& method) const {
+        return Call("org.cinnamon.Muffin.IdleMonitor",
+                    "/org/cinnamon/Muffin/IdleMonitor/Core",
+                    "org.cinnamon.Muffin.IdleMonitor." + method)
+                   .Code == 0;
+    }
+
+private:
+    QProcessEnvironment FEnv;
+};
+
+// Headless KWin 5.27 (KDE's compositor, `--virtual`, one 640 × 480 output) on a private session
+// bus, with its screen locker's org.freedesktop.ScreenSaver. Its program carries a file
+// capability that a container may refuse to grant, so a plain copy of it is run.
+class TKWin : public TBusSession {
+public:
+    explicit TKWin(const TSessionUser& user) : TBusSession(user, "wayland-k") {
+        const QString kwin = QStandardPaths::findExecutable("kwin_wayland");
+        if (kwin.isEmpty()) {
+            return;
+        }
+        const QString copy = user.Folder + "/kwin_wayland";
+        QFile::copy(kwin, copy);
+        QFile::setPermissions(copy, QFile::Permissions(0x7755));
+        FLog = user.Folder + "/kwin.log";
+        Start(user.Env(),
+              "exec \"$0\" --virtual --socket wayland-k --width 640 --height 480 > \"$1\" 2>&1",
+              {copy, FLog},
+              20000,
+              [&] {
+                  return Call("org.freedesktop.ScreenSaver",
+                              "/ScreenSaver",
+                              "org.freedesktop.ScreenSaver.GetActive")
+                             .Code == 0;
+              });
+    }
+    QProcessEnvironment Env() const {
+        QProcessEnvironment env = TBusSession::Env();
+        env.insert("XDG_CURRENT_DESKTOP", "KDE");
+        return env;
     }
     // What stands for input: the screen locker tells the compositor the user is active.
     void Activity() const {
@@ -525,12 +555,8 @@ public:
         Call("org.kde.KWin", "/Scripting", "org.kde.kwin.Scripting.unloadScript", {mark});
         return fullScreen;
     }
-    bool Running = false;
 
 private:
-    const TSessionUser& FUser;
-    std::unique_ptr<QProcess> FProcess;
-    QString FBus;
     QString FLog;
     int FAsked = 0;
 };
