@@ -74,7 +74,7 @@ unset DISPLAY
 
 echo "headless sway (org_kde_kwin_idle):"
 session sway
-printf 'output HEADLESS-1 resolution 640x480\ndefault_border none\n' >"$work/sway.config"
+printf 'output HEADLESS-1 resolution 640x480\ndefault_border none\nxwayland disable\n' >"$work/sway.config"
 WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
     "${as_user[@]}" sway -c "$work/sway.config" &>/dev/null &
 pids+=($!)

@@ -237,7 +237,7 @@ TInstallEnvironment TInstallEnvironment::FromProcess() {
     env.DataHome = data && *data == '/' ? fs::path(data) : env.Home / ".local/share";
     env.Root = geteuid() == 0;
     env.HostInstalled = [] { return OnPath("xscreensaver"); };
-    env.HostRunning = [] { return RunQuietly("xscreensaver-command", "-version"); };
+    env.HostRunning = XScreensaverAnswers;
     const char* config = std::getenv("XDG_CONFIG_HOME");
     env.ConfigHome = config && *config == '/' ? fs::path(config) : env.Home / ".config";
     env.Runtime = TWatcherPaths::FromProcess().Runtime;

@@ -87,12 +87,6 @@ void WriteStatus(const fs::path& path, const std::string& source, bool playing) 
     }
 }
 
-// The xscreensaver daemon hosts the shows itself where it runs (it answers on the display).
-bool XScreensaverRunning() {
-    const char* display = std::getenv("DISPLAY");
-    return display && *display && RunQuietly("xscreensaver-command", "-version");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -146,7 +140,7 @@ int main(int argc, char** argv) {
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     const bool showKeepsScreenOn = !inhibitor && wayland && *wayland;
     const TIdleWatcher::TServices services{
-        *idle, show, timers, inhibitor.get(), XScreensaverRunning, currentShow, showKeepsScreenOn};
+        *idle, show, timers, inhibitor.get(), XScreensaverAnswers, currentShow, showKeepsScreenOn};
     TIdleWatcher watcher(services, state.KeepScreenOnMinutes);
     watcher.OnPlayingChanged = [&](bool playing) { WriteStatus(paths.Status(), source, playing); };
     WriteStatus(paths.Status(), source, false);

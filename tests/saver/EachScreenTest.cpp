@@ -52,7 +52,8 @@ TEST(EachScreen, PlayShowsDifferentPicturesOnTwoOutputs) {
     config.write(
         "output HEADLESS-1 resolution 640x480 position 0 0\n"
         "output HEADLESS-2 resolution 640x480 position 640 0\n"
-        "default_border none\n");
+        "default_border none\n"
+        "xwayland disable\n");
     config.close();
     QFile::setPermissions(config.fileName(), QFile::Permissions(0x6444));
 

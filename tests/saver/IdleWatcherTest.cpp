@@ -2,7 +2,10 @@
 // when, and for how long the desktop's lock is held off.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "saver/IdleWatcher.h"
+#include "saver/RunQuietly.h"
 #include "support/FakeTimer.h"
 #include "support/RecordingChildProcess.h"
 #include "support/RecordingIdleMonitor.h"
@@ -126,6 +129,23 @@ TEST(IdleWatcherStartTest, AShowThatCannotStartIsNotPlaying) {
     EXPECT_EQ(show.Starts.size(), 1u);
     EXPECT_FALSE(watcher.Playing());
     EXPECT_FALSE(inhibitor.Held);
+}
+
+// Asking whether the xscreensaver daemon answers never hangs: a command that does not end in
+// time is killed and counts as no answer, and without a display nothing is asked at all (the
+// command would guess another session's display).
+TEST(XscreensaverAsked, NoAnswerInTimeIsNoAnswer) {
+    EXPECT_TRUE(RunQuietly("true", nullptr));
+    EXPECT_FALSE(RunQuietly("false", nullptr));
+    EXPECT_FALSE(RunQuietly("no-such-program-here", nullptr));
+    EXPECT_FALSE(RunQuietly("sleep", "30", 200));
+    const char* display = std::getenv("DISPLAY");
+    const std::string saved = display ? display : "";
+    unsetenv("DISPLAY");
+    EXPECT_FALSE(XScreensaverAnswers());
+    if (display) {
+        setenv("DISPLAY", saved.c_str(), 1);
+    }
 }
 
 }  // namespace

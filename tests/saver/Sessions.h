@@ -266,7 +266,9 @@ public:
         file.write(
             "output HEADLESS-1 resolution 640x480 position 0 0\n"
             "output HEADLESS-2 resolution 640x480 position 640 0\n"
-            "default_border none\n");
+            "default_border none\n"
+            // No X server of its own: it would take display :0, which other tests may ask.
+            "xwayland disable\n");
         file.close();
         QProcessEnvironment env = user.Env();
         env.insert("WLR_BACKENDS", "headless");
