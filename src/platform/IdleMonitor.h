@@ -17,6 +17,10 @@ public:
     virtual bool Start(uint32_t idleMs) = 0;
     // The source's name, for the status and the log.
     virtual std::string Name() const = 0;
+    // Counts the idle time afresh from now, as if input had just come: after a show that held the
+    // session's idle time off, the input that ended it may have gone unreported. Sources that
+    // always see input need nothing.
+    virtual void Rearm() {}
 
     std::function<void()> OnIdle;
     std::function<void()> OnActive;

@@ -98,13 +98,8 @@ bool TWaylandIdleMonitor::Start(uint32_t idleMs) {
     if (wl_display_roundtrip(FDisplay) < 0 || !FSeat || (!FNotifier && !FKdeIdle)) {
         return false;
     }
-    if (FNotifier) {
-        FNotification = ext_idle_notifier_v1_get_idle_notification(FNotifier, idleMs, FSeat);
-        ext_idle_notification_v1_add_listener(FNotification, &ExtListener, this);
-    } else {
-        FKdeTimeout = org_kde_kwin_idle_get_idle_timeout(FKdeIdle, FSeat, idleMs);
-        org_kde_kwin_idle_timeout_add_listener(FKdeTimeout, &KdeListener, this);
-    }
+    FIdleMs = idleMs;
+    Watch();
     if (wl_display_flush(FDisplay) < 0) {
         return false;
     }
@@ -112,6 +107,34 @@ bool TWaylandIdleMonitor::Start(uint32_t idleMs) {
         std::make_unique<QSocketNotifier>(wl_display_get_fd(FDisplay), QSocketNotifier::Read);
     QObject::connect(FReadable.get(), &QSocketNotifier::activated, [this] { Dispatch(); });
     return true;
+}
+
+void TWaylandIdleMonitor::Watch() {
+    if (FNotifier) {
+        FNotification = ext_idle_notifier_v1_get_idle_notification(FNotifier, FIdleMs, FSeat);
+        ext_idle_notification_v1_add_listener(FNotification, &ExtListener, this);
+    } else {
+        FKdeTimeout = org_kde_kwin_idle_get_idle_timeout(FKdeIdle, FSeat, FIdleMs);
+        org_kde_kwin_idle_timeout_add_listener(FKdeTimeout, &KdeListener, this);
+    }
+}
+
+// A compositor whose idle timers were held off by an inhibitor (sway 1.7) counts the session as
+// idle still, and says nothing of the input that came meanwhile: a new notification counts from
+// now.
+void TWaylandIdleMonitor::Rearm() {
+    if (!FDisplay || (!FNotification && !FKdeTimeout)) {
+        return;
+    }
+    if (FNotification) {
+        ext_idle_notification_v1_destroy(FNotification);
+        FNotification = nullptr;
+    } else {
+        org_kde_kwin_idle_timeout_release(FKdeTimeout);
+        FKdeTimeout = nullptr;
+    }
+    Watch();
+    wl_display_flush(FDisplay);
 }
 
 void TWaylandIdleMonitor::Dispatch() {

@@ -23,6 +23,7 @@ public:
 
     bool Start(uint32_t idleMs) override;
     std::string Name() const override;
+    void Rearm() override;
 
     // Called by the protocol listeners.
     void Global(wl_registry* registry, uint32_t name, const char* interface, uint32_t version);
@@ -31,6 +32,8 @@ public:
 
 private:
     void Dispatch();
+    // Asks the compositor for a notification after idleMs without input, from now.
+    void Watch();
 
     wl_display* FDisplay = nullptr;
     wl_registry* FRegistry = nullptr;
@@ -40,4 +43,5 @@ private:
     org_kde_kwin_idle* FKdeIdle = nullptr;
     org_kde_kwin_idle_timeout* FKdeTimeout = nullptr;
     std::unique_ptr<QSocketNotifier> FReadable;
+    uint32_t FIdleMs = 0;
 };

@@ -64,6 +64,11 @@ void TIdleWatcher::Active() {
 }
 
 void TIdleWatcher::Exited() {
+    // A show that held the compositor's idle time off may have been ended by input the
+    // compositor never reported: the next idle period counts from its end.
+    if (FKeepOnMinutes > 0 && FServices.ShowKeepsScreenOn) {
+        FServices.Idle.Rearm();
+    }
     FKeepOn->SetEnabled(false);
     if (FServices.Inhibitor) {
         FServices.Inhibitor->Release();

@@ -88,6 +88,9 @@ TEST_P(IdleWatcherTest, PlaysOnIdleAndEndsOnInput) {
     for (size_t i = 0; i < changes.size(); ++i) {
         EXPECT_EQ(changes[i], i % 2 == 0);
     }
+    // A show that held the compositor's idle time off starts the count afresh when it ends.
+    const int ended = c.Starts - (c.PlayingAtEnd ? 1 : 0);
+    EXPECT_EQ(idle.Rearms, c.ShowKeeps && c.KeepOnMinutes > 0 ? ended : 0);
     if (c.KeepOnMinutes > 0 && c.Holds > 0) {
         EXPECT_EQ(timers.Last->Interval(), static_cast<uint32_t>(c.KeepOnMinutes) * 60000u);
     }
@@ -111,6 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
         TWatchCase{"KeepOnAgainNextTime", "itaai", false, true, 10, 2, 1, true, true, 2},
         TWatchCase{"KeepOffHoldsNothing", "iai", false, true, 0, 2, 1, true, false, 0},
         TWatchCase{"ShowIsToldEachTime", "iai", false, true, 10, 2, 1, true, false, 0, true, Told},
+        TWatchCase{
+            "ShowEndedByAKeyThenIdle", "ixi", false, true, 10, 2, 0, true, false, 0, true, Told},
         TWatchCase{"ShowHoldsNothingWhenKeepOff", "i", false, true, 0, 1, 0, true, false, 0, true}),
     [](const testing::TestParamInfo<TWatchCase>& info) { return info.param.Name; });
 

@@ -10,6 +10,7 @@ public:
         return Available;
     }
     std::string Name() const override { return "recording"; }
+    void Rearm() override { ++Rearms; }
     void Idle() {
         if (OnIdle) {
             OnIdle();
@@ -22,4 +23,5 @@ public:
     }
     bool Available = true;
     uint32_t StartedWith = 0;
+    int Rearms = 0;
 };
