@@ -330,7 +330,7 @@ TEST_F(RootOnlyTest, TheDaemonPlaysTheInstalledShow) {
     // The idle watcher runs but leaves the screen to the daemon: past its delay nothing of ours
     // plays.
     EXPECT_TRUE(Shell(asUser + "\"$SHOW\" --status").Output.contains("watcher: running"));
-    EXPECT_FALSE(Within(3000, [&] { return ProcessRuns("kavro-saver --play"); }));
+    EXPECT_FALSE(Within(3000, [&] { return ProcessRuns("kavro-saver --play " + FDir.path()); }));
     TXWindow probe(x.Display, 1, 1);
     EXPECT_TRUE(
         Within(10000, [&] { return Shell(asUser + "xscreensaver-command -activate").Code == 0; }));

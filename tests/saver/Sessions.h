@@ -17,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QThread>
 #include <algorithm>
@@ -565,7 +566,9 @@ private:
 
 // Whether a process runs whose command line holds `part` (plain mutter gives no screenshots:
 // the show's process is what can be seen of it).
-inline bool ProcessRuns(const QString& part) {
+// (`part` a string or a regular expression.)
+template <typename TPart>
+bool ProcessRuns(const TPart& part) {
     for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
         QFile cmdline("/proc/" + pid + "/cmdline");
         if (pid.toInt() > 0 && cmdline.open(QIODevice::ReadOnly) &&
