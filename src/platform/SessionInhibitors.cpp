@@ -22,18 +22,23 @@ bool Registered(const char* service) {
 
 }  // namespace
 
+QDBusMessage TDBusSessionInhibitor::Call(const char* gnomeMethod,
+                                         const char* screenSaverMethod) const {
+    return FGnome ? QDBusMessage::createMethodCall("org.gnome.SessionManager",
+                                                   "/org/gnome/SessionManager",
+                                                   "org.gnome.SessionManager",
+                                                   gnomeMethod)
+                  : QDBusMessage::createMethodCall("org.freedesktop.ScreenSaver",
+                                                   "/org/freedesktop/ScreenSaver",
+                                                   "org.freedesktop.ScreenSaver",
+                                                   screenSaverMethod);
+}
+
 bool TDBusSessionInhibitor::Hold(const std::string& reason) {
     if (FCookie) {
         return true;
     }
-    QDBusMessage call = FGnome ? QDBusMessage::createMethodCall("org.gnome.SessionManager",
-                                                                "/org/gnome/SessionManager",
-                                                                "org.gnome.SessionManager",
-                                                                "Inhibit")
-                               : QDBusMessage::createMethodCall("org.freedesktop.ScreenSaver",
-                                                                "/org/freedesktop/ScreenSaver",
-                                                                "org.freedesktop.ScreenSaver",
-                                                                "Inhibit");
+    QDBusMessage call = Call("Inhibit", "Inhibit");
     const QString why = QString::fromStdString(reason);
     if (FGnome) {
         call.setArguments({QStringLiteral("kavro"), 0u, why, IdleFlag});
@@ -52,14 +57,7 @@ void TDBusSessionInhibitor::Release() {
     if (!FCookie) {
         return;
     }
-    QDBusMessage call = FGnome ? QDBusMessage::createMethodCall("org.gnome.SessionManager",
-                                                                "/org/gnome/SessionManager",
-                                                                "org.gnome.SessionManager",
-                                                                "Uninhibit")
-                               : QDBusMessage::createMethodCall("org.freedesktop.ScreenSaver",
-                                                                "/org/freedesktop/ScreenSaver",
-                                                                "org.freedesktop.ScreenSaver",
-                                                                "UnInhibit");
+    QDBusMessage call = Call("Uninhibit", "UnInhibit");
     call.setArguments({FCookie});
     QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
     FCookie = 0;

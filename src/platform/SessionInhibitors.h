@@ -6,6 +6,8 @@
 #include "platform/SessionInhibitor.h"
 #include "platform/XssDisplay.h"
 
+class QDBusMessage;
+
 // The inhibitor of a session manager on the session bus: GNOME's
 // org.gnome.SessionManager.Inhibit with the idle flag, or org.freedesktop.ScreenSaver.Inhibit
 // (KDE and others). Either dies with our bus connection.
@@ -18,6 +20,9 @@ public:
     void Release() override;
 
 private:
+    // A call of the session manager's method, or of the screen saver's.
+    QDBusMessage Call(const char* gnomeMethod, const char* screenSaverMethod) const;
+
     bool FGnome;
     uint FCookie = 0;
 };

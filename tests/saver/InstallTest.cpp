@@ -136,13 +136,7 @@ TEST_F(InstallTest, TheWatcherServesEveryShowAndGoesWithTheLast) {
         readers.push_back(std::make_unique<TInstallerReader>());
         readers.back()->Open(
             MakeShowFile(FDir.path(), title, {Qt::green}, QString(title) + ".run"));
-        TInstallEnvironment env;
-        env.Home = Home();
-        env.DataHome = Home() / ".local/share";
-        env.HostInstalled = [] { return true; };
-        env.HostRunning = [] { return false; };
-        env.Runtime = FDir.filePath("run").toStdString();
-        env.Watch.StartNow = false;
+        TInstallEnvironment env = Env();
         env.Watch.IdleAfterSeconds = 240;
         shows.emplace_back(*readers.back(), env);
     }
